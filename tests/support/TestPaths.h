@@ -1,0 +1,32 @@
+// Paths and scratch folders for tests.
+#pragma once
+#include <string>
+
+// A path of the build machine as the test program sees it ("/a/b" is
+// "Z:\a\b" under Wine).
+std::string HostPath(const std::string& unixPath);
+inline std::string SourcePath(const std::string& rel) { return HostPath(std::string(TZ_SOURCE_DIR) + "/" + rel); }
+inline std::string DistPath(const std::string& rel) { return HostPath(std::string(TZ_DIST_DIR) + "/" + rel); }
+
+// A fresh, empty folder that is removed with everything in it.
+class TTempDir {
+public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  // The folder, without a trailing separator.
+  const std::string& Path() const { return path_; }
+  // Path() + separator + rel.
+  std::string operator/(const std::string& rel) const;
+
+private:
+  std::string path_;
+};
+
+// Whole-file helpers.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+void MakeDirs(const std::string& path);
