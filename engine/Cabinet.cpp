@@ -1,0 +1,1 @@
+// Cabinet writer (in progress).

@@ -1,0 +1,34 @@
+#include "PathUtils.h"
+
+#include <gtest/gtest.h>
+
+TEST(PathUtils, TrailingBackslash) {
+  struct Row { const char* in; const char* added; const char* trimmed; };
+  const Row rows[] = {
+      {"", "", ""},
+      {"C:", "C:\\", "C:"},
+      {"C:\\", "C:\\", "C:"},
+      {"C:\\a\\\\", "C:\\a\\\\", "C:\\a\\"},
+      {"C:\\a", "C:\\a\\", "C:\\a"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.in);
+    EXPECT_EQ(AddTrailingBackslash(r.in), r.added);
+    EXPECT_EQ(TrimTrailingBackslash(r.in), r.trimmed);
+  }
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+TEST(PathUtils, TempFolderAndNames) {
+  std::string folder = GetTempPathStr();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '\\');
+  std::string name = GetTempFileNameStr(folder, "tzt", 0);
+  ASSERT_FALSE(name.empty());
+  EXPECT_NE(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);  // number 0 creates it
+  DeleteFileA(name.c_str());
+  EXPECT_EQ(GetTempFileNameStr(folder + "no such folder\\", "tzt", 0), "");
+}
+#endif
