@@ -1,0 +1,65 @@
+#include "ProjectFileDisk.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+// Closes the handle on every path out.
+class THandleGuard {
+public:
+  explicit THandleGuard(HANDLE h) : h_(h) {}
+  ~THandleGuard() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  THandleGuard(const THandleGuard&) = delete;
+  THandleGuard& operator=(const THandleGuard&) = delete;
+  HANDLE Get() const { return h_; }
+  // Closes now; false when closing failed.
+  bool Close() {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(h) != 0;
+  }
+
+private:
+  HANDLE h_;
+};
+
+TFileResult Failed(bool opened) { return {static_cast<unsigned>(GetLastError()), opened}; }
+}  // namespace
+
+TFileResult TDiskProjectFiles::ReadAll(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  THandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) return Failed(false);
+  char buf[16384];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buf, sizeof buf, &got, nullptr)) return Failed(true);
+    if (got == 0) break;
+    bytes.append(buf, got);
+  }
+  if (!file.Close()) return Failed(true);
+  return {};
+}
+
+TFileResult TDiskProjectFiles::WriteAll(const std::string& path, const std::string& bytes) {
+  THandleGuard file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) return Failed(false);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    DWORD wrote = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr)) return Failed(true);
+    if (wrote == 0) {
+      SetLastError(ERROR_DISK_FULL);
+      return Failed(true);
+    }
+    done += wrote;
+  }
+  if (!file.Close()) return Failed(true);
+  return {};
+}
