@@ -207,7 +207,8 @@ enum class TProjectFrontEnd { Studio, Wizard };
 
 // LoadProject of either front-end, after the Studio's own reset: reads the
 // file, shows the outdated-layout box, applies the record and reports the
-// stop as that front-end does.
+// stop as that front-end does. The Studio runs its kind handler itself
+// after a True result.
 //  - Studio: False after an unrecognised kind (warning box); any file error
 //    or a bad number is thrown (EInOutError, EConvertError) after the values
 //    before it were applied.
