@@ -187,8 +187,25 @@ TProjectMessage WizardOpenErrorMessage(unsigned systemCode) {
   return {"Error Opening Project. (E" + std::to_string(systemCode) + ")", "Oops!", TBoxKind::Warning, false};
 }
 
+// The writer puts each block down from the last entry to the first, so the
+// entries of each run are handed over last line first, and the list comes
+// back in its own order.
+static std::vector<TProjectLine> InListOrder(const std::vector<TProjectLine>& lines) {
+  std::vector<TProjectLine> out = lines;
+  for (auto it = out.begin(); it != out.end();) {
+    if (it->Field != F::File && it->Field != F::Folder) {
+      ++it;
+      continue;
+    }
+    auto end = std::find_if(it, out.end(), [&](const TProjectLine& l) { return l.Field != it->Field; });
+    std::reverse(it, end);
+    it = end;
+  }
+  return out;
+}
+
 void ApplyProjectRecord(const TProjectRecord& record, IProjectFileTarget& t) {
-  for (const TProjectLine& l : record.Lines) {
+  for (const TProjectLine& l : InListOrder(record.Lines)) {
     const std::string& s = l.Text;
     switch (l.Field) {
       case F::Header: case F::Notice: case F::Warning: case F::Blank:

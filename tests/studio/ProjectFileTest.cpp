@@ -47,9 +47,9 @@ public:
 // The sources in list order; written files B, A and folders TOOLS, DOCS.
 const std::vector<TSourceItem> kListOrder = {
     {"C:\\DATA\\A.TXT", false}, {"C:\\DATA\\DOCS\\", true}, {"C:\\DATA\\B.TXT", false}, {"C:\\TOOLS\\", true}};
-// The same, as a load gives them back: each block in file order, files first.
-const std::vector<TSourceItem> kFileOrder = {
-    {"C:\\DATA\\B.TXT", false}, {"C:\\DATA\\A.TXT", false}, {"C:\\TOOLS\\", true}, {"C:\\DATA\\DOCS\\", true}};
+// The same, as a load gives them back: each block in list order, files first.
+const std::vector<TSourceItem> kLoadOrder = {
+    {"C:\\DATA\\A.TXT", false}, {"C:\\DATA\\B.TXT", false}, {"C:\\DATA\\DOCS\\", true}, {"C:\\TOOLS\\", true}};
 
 // Values that are not part of the kind's section are set too, so that the
 // goldens show they are left out.
@@ -249,7 +249,7 @@ TEST(ProjectFileReader, ReadsEachGoldenFileIntoTheValues) {
     want.Title = src.Values.Title;
     want.OutputFileName = src.Values.OutputFileName;
     want.Kind = g.kind;
-    want.Sources = kFileOrder;
+    want.Sources = kLoadOrder;
     want.SaveFolderNames = src.Values.SaveFolderNames;
     want.AddSubDirs = src.Values.AddSubDirs;
     want.AddHiddenFiles = src.Values.AddHiddenFiles;
@@ -297,9 +297,9 @@ TEST(ProjectFileRoundTrip, RecordWritesBackTheBytesItWasReadFrom) {
   }
 }
 
-// Each save writes a block from its last entry to its first and each load
-// appends in file order, so one save and load reverses each block, and a
-// second one restores the first file exactly.
+// Each save writes a block from its last entry to its first; a load hands
+// the entries back last line first, so the list keeps its own order and a
+// second save writes the same bytes.
 TEST(ProjectFileRoundTrip, SaveAndLoadThroughTheValues) {
   TMemoryFiles files;
   for (const GoldenRow& g : kGoldens) {
@@ -312,20 +312,13 @@ TEST(ProjectFileRoundTrip, SaveAndLoadThroughTheValues) {
     TLoad first = Load(files, "1.tpj");
     ASSERT_TRUE(first.Result);
     EXPECT_EQ(first.Target.Values.Sources,
-              (std::vector<TSourceItem>{{"C:\\A", false}, {"C:\\C", false}, {"C:\\B", false},
-                                        {"C:\\A", false}, {"C:\\F2\\", true}, {"C:\\F1\\", true}}));
-
-    SaveProjectFile(files, "2.tpj", From(first.Target.Values));
-    TLoad second = Load(files, "2.tpj");
-    ASSERT_TRUE(second.Result);
-    EXPECT_EQ(second.Target.Values.Sources,
               (std::vector<TSourceItem>{{"C:\\A", false}, {"C:\\B", false}, {"C:\\C", false},
                                         {"C:\\A", false}, {"C:\\F1\\", true}, {"C:\\F2\\", true}}));
-    SaveProjectFile(files, "3.tpj", From(second.Target.Values));
-    EXPECT_EQ(files.Files["3.tpj"], files.Files["1.tpj"]);
-    TProjectSettings same = second.Target.Values;
-    same.Sources = first.Target.Values.Sources;
-    EXPECT_EQ(same, first.Target.Values) << "only the order differs";
+    SaveProjectFile(files, "2.tpj", From(first.Target.Values));
+    EXPECT_EQ(files.Files["2.tpj"], files.Files["1.tpj"]);
+    TLoad second = Load(files, "2.tpj");
+    ASSERT_TRUE(second.Result);
+    EXPECT_EQ(second.Target.Values, first.Target.Values);
   }
 }
 
@@ -414,7 +407,7 @@ TEST(ProjectFileReader, BadAndOddInputs) {
       {"cut off inside the file block",
        kHead + Lines({"T", "O", "Zip Archive", "\x01" "FILES\x01", "C:\\A.TXT"}) + "C:\\B.TXT", kThrow,
        "'' is not a valid integer value", {}, [](const TProjectSettings& v, const std::string&) {
-         EXPECT_EQ(v.Sources, (std::vector<TSourceItem>{{"C:\\A.TXT", false}, {"C:\\B.TXT", false}}));
+         EXPECT_EQ(v.Sources, (std::vector<TSourceItem>{{"C:\\B.TXT", false}, {"C:\\A.TXT", false}}));
          EXPECT_FALSE(v.SaveFolderNames || v.AddSubDirs || v.AddHiddenFiles || v.MoveFiles || v.ForceDOSNames);
        }},
       {"cut off inside the folder block",
@@ -428,8 +421,8 @@ TEST(ProjectFileReader, BadAndOddInputs) {
        kHead + Lines({"T", "O", "Cabinet Archive", "\x01" "FILES\x01", "C:\\A", "C:\\A", "\x03" "FOLDERS\x03",
                       "\x03" "FILES\x03", "\x01" "FOLDERS\x01", "\x03" "FOLDERS\x03", "N", "N", "N", "N", "N", "0"}),
        kTrue, "", {}, [](const TProjectSettings& v, const std::string&) {
-         EXPECT_EQ(v.Sources, (std::vector<TSourceItem>{{"C:\\A", false}, {"C:\\A", false},
-                                                        {"\x03" "FOLDERS\x03", false}}));
+         EXPECT_EQ(v.Sources, (std::vector<TSourceItem>{{"\x03" "FOLDERS\x03", false}, {"C:\\A", false},
+                                                        {"C:\\A", false}}));
        }},
       {"line ends LF and lone CR", std::string("tidy-Zaderuzo Version 1.60 Project File\n\n\r\r") +
                                        "T\nO\rZip Archive\n\x01" "FILES\x01\r\n\x03" "FILES\x03\n\x01" "FOLDERS\x01\n"
@@ -445,7 +438,7 @@ TEST(ProjectFileReader, BadAndOddInputs) {
          EXPECT_FALSE(v.AddHiddenFiles || v.MoveFiles || v.ForceDOSNames);
          EXPECT_EQ(v.ZipLevel, 4);
          EXPECT_EQ(pass1, "pw");
-         EXPECT_EQ(v.Sources, kFileOrder);
+         EXPECT_EQ(v.Sources, kLoadOrder);
        }},
       {"version 1.00 with an unknown kind", kHead100 + Lines({"Old", "C:\\OLD.ZIP", "Zip"}), kFalse, "", {L1, L2},
        nullptr},
@@ -510,10 +503,7 @@ TEST(ProjectFileReader, Version100FileIsSavedAs160) {
   EXPECT_EQ(r.Target.Messages[0].Kind, TBoxKind::Information);
   EXPECT_FALSE(r.Target.Messages[0].OwnerIsApplication);
   SaveProjectFile(files, "new.tpj", From(r.Target.Values));
-  EXPECT_EQ(files.Files["new.tpj"], kHead + Lines({"Old", "C:\\OLD.CAB", "Cabinet SFX"}) +
-                                        Lines({"\x01" "FILES\x01", "C:\\DATA\\A.TXT", "C:\\DATA\\B.TXT", "\x03" "FILES\x03",
-                                               "\x01" "FOLDERS\x01", "C:\\DATA\\DOCS\\", "C:\\TOOLS\\",
-                                               "\x03" "FOLDERS\x03"}) +
+  EXPECT_EQ(files.Files["new.tpj"], kHead + Lines({"Old", "C:\\OLD.CAB", "Cabinet SFX"}) + kTwoBlocks +
                                         Lines({"Y", "N", "N", "N", "N", "1", "1"}));
 }
 
@@ -592,14 +582,14 @@ TEST(ProjectFileAccess, WriteFailureIsRaised) {
 // ---------------------------------------------------------------------------
 // What the Wizard's controls are told, in order.
 
-TEST(ProjectFileWizard, CallsComeInFileOrder) {
+TEST(ProjectFileWizard, CallsComeInFileOrderWithEachBlockInListOrder) {
   bool result = false;
   std::vector<std::string> calls = CallsFor(Golden("ZipSFX"), TProjectFrontEnd::Wizard, &result);
   EXPECT_TRUE(result);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "Title(Zip SFX Test)", "Output(C:\\OUT\\ZIPSFX.EXE)", "Kind(Zip SFX)", "ClearFiles()",
-                       "File(C:\\DATA\\B.TXT)", "File(C:\\DATA\\A.TXT)", "ClearFolders()", "Folder(C:\\TOOLS\\)",
-                       "Folder(C:\\DATA\\DOCS\\)", "CheckBox4(N)", "CheckBox5(N)", "CheckBox1(N)", "CheckBox2(Y)",
+                       "File(C:\\DATA\\A.TXT)", "File(C:\\DATA\\B.TXT)", "ClearFolders()", "Folder(C:\\DATA\\DOCS\\)",
+                       "Folder(C:\\TOOLS\\)", "CheckBox4(N)", "CheckBox5(N)", "CheckBox1(N)", "CheckBox2(Y)",
                        "CheckBox3(N)", "ZipSFX(Advanced SFX)", "ZipLevel(0)", "Password(second pass)",
                        "Overwrite(Always Overwrite)", "Run(setup.exe /q)", "Dir(C:\\Program Files\\Zip Test)", "p1(Y)",
                        "p2(N)", "p3(Y)"}));
