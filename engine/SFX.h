@@ -1,0 +1,48 @@
+// The "MPU" settings block of the Windows zip self-extractors and the empty
+// zip record of an empty self-extractor. Plain bytes, no Win32.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "ProjectSettings.h"
+
+// A small set of enumeration values, bit n for value n.
+template <class E>
+class TSetOf {
+public:
+  constexpr TSetOf() = default;
+  constexpr TSetOf(std::initializer_list<E> values) {
+    for (E v : values) Include(v);
+  }
+  constexpr void Include(E v) { bits_ |= 1u << static_cast<unsigned>(v); }
+  constexpr void Exclude(E v) { bits_ &= ~(1u << static_cast<unsigned>(v)); }
+  constexpr bool Contains(E v) const { return (bits_ >> static_cast<unsigned>(v)) & 1u; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr void Clear() { bits_ = 0; }
+  constexpr uint32_t Bits() const { return bits_; }
+  constexpr bool operator==(const TSetOf&) const = default;
+
+private:
+  uint32_t bits_ = 0;
+};
+
+enum SFXOptsEnum { SFXAskCmdLine, SFXAskFiles, SFXHideOverWriteBox };
+using SFXOpts = TSetOf<SFXOptsEnum>;
+
+constexpr size_t kSFXHeaderSize = 256;
+constexpr int kSFXMaxTextTotal = 249;  // caption + folder + command line
+using SFXHeader = std::array<uint8_t, kSFXHeaderSize>;
+
+// The block's flag byte.
+uint8_t SFXHeaderFlags(SFXOpts options, OvrOpts overwrite);
+// The whole block. The three texts must add up to at most 249 bytes
+// (false, block untouched, otherwise).
+bool BuildSFXHeader(const std::string& caption, const std::string& defaultDir, const std::string& commandLine,
+                    SFXOpts options, OvrOpts overwrite, SFXHeader& out);
+
+// 22 bytes: an end record with every count and size 0 and 0x9900 in the
+// central-directory offset field.
+constexpr size_t kEmptyZipSize = 22;
+std::array<uint8_t, kEmptyZipSize> EmptyZipRecord();
