@@ -37,7 +37,7 @@ std::string LocateDiskFile(int disk) {
       ExpandFileName(AddTrailingBackslash(SourceFolder) + sibling),
   };
   for (const std::string& path : candidates)
-    if (FileExists(path)) return path;
+    if (IsExistingFile(path)) return path;
 
   std::string folder = SourceFolder;
   if (!PromptForDisk(disk, name, folder)) throw EAbort();

@@ -19,7 +19,7 @@ EInOutError::EInOutError(DWORD code, const std::string& fileName)
                        fileName.c_str())),
       ErrorCode(code) {}
 
-bool FileExists(const std::string& path) {
+bool IsExistingFile(const std::string& path) {
   DWORD attr = GetFileAttributesA(path.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -16,7 +16,7 @@ public:
 
 // The system's text for an error code, without the line break.
 std::string SysErrorMessage(DWORD code);
-bool FileExists(const std::string& path);
+bool IsExistingFile(const std::string& path);
 // The full path of `path` with "." and ".." resolved; the path itself on failure.
 std::string ExpandFileName(const std::string& path);
 // The folder part with its trailing backslash ("C:\a\b.c" -> "C:\a\").

@@ -166,7 +166,7 @@ void PrepareSetup(const TStartupEnvironment& env) {
   std::string scriptFile = DataFileName;
   if (!LoaderMode) {
     scriptFile = AddTrailingBackslash(env.ProgramFolder) + "SETUP.0";
-    if (!FileExists(scriptFile))
+    if (!IsExistingFile(scriptFile))
       FatalError("The Setup Script File, which is required by Setup, was not found. If problem presists, please "
                  "contact the Program Vendor.");
   }

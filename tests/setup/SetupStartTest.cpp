@@ -1,0 +1,334 @@
+// Start-up of the Setup program: the command line, the refusals and the
+// values derived from the script.
+#include "CmnFunc.h"
+#include "CmnFunc2.h"
+#include "Files.h"
+#include "Main.h"
+#include "Robot.h"
+#include "ScriptWriter.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace fixture;
+
+const char kNotFound[] =
+    "The Setup Script File, which is required by Setup, was not found. If problem presists, please contact the "
+    "Program Vendor.";
+const char kIncompatible[] =
+    "The setup files are corrupted, or are incompatible with this version of Setup. Please correct the problem or "
+    "obtain a new copy of the program.";
+const char kCorrupted[] = "The setup files are corrupted. Please obtain a new copy of the program.";
+
+TScriptFixture SmallScript() {
+  TScriptFixture f;
+  TScriptHeader& h = f.Script.ScriptHeader;
+  h.ProgramName = "Test App";
+  h.MinWinMajor = 4;
+  h.MinNTMajor = 4;
+  TScriptFile a, b;
+  a.DestName = "{app}\\a.txt";
+  a.UncompressedSize = 2000000000;
+  b.DestName = "{app}\\b.txt";
+  b.UncompressedSize = 2000000000;  // the total goes past 32 bits
+  f.Script.FileList = {a, b};
+  f.Script.LocationList = {{1, 1, 12}, {1, 2, 99}};
+  f.Script.FolderList = {{"{app}\\x"}};
+  return f;
+}
+
+TStartupEnvironment EnvIn(const std::string& folder, std::vector<std::string> args = {}) {
+  TStartupEnvironment env;
+  env.ProgramFolder = folder;
+  env.Args = std::move(args);
+  env.Version = {TPlatform::NT, 5, 1};
+  return env;
+}
+
+// Runs PrepareSetup; returns the one error box's text, or "" when it loaded.
+std::string Refusal(const TStartupEnvironment& env) {
+  TRobot robot;
+  try {
+    PrepareSetup(env);
+  } catch (const EAbort&) {
+    EXPECT_EQ(robot.Boxes.size(), 1u);
+    if (robot.Boxes.empty()) return "(no box)";
+    EXPECT_EQ(robot.Boxes[0].Caption, "Error");
+    EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONHAND));
+    return robot.Boxes[0].Text;
+  }
+  EXPECT_TRUE(robot.Boxes.empty());
+  return {};
+}
+
+TEST(PrepareSetup, Refusals) {
+  struct TCase {
+    const char* Name;
+    std::string Script;  // "" = no SETUP.0
+    TWindowsVersion Version;
+    std::string Expected;
+  };
+  const TWindowsVersion nt5{TPlatform::NT, 5, 0};
+  std::string good = SmallScript().Build();
+  auto withHeader = [](const TScriptHeader& h, TBlockOptions o = {}) {
+    return std::string(kScriptSignature, 8) + CheckedBlock(EncodeHeader(h), o);
+  };
+  TScriptHeader ok = SmallScript().Script.ScriptHeader;
+  TBlockOptions bad;
+  std::vector<TCase> cases = {
+      {"no script", "", nt5, kNotFound},
+      {"empty script", std::string(), nt5, kIncompatible},
+      {"bad signature", "ts100ad\x1a" + good.substr(8), nt5, kIncompatible},
+      {"signature only", good.substr(0, 8), nt5, kCorrupted},
+      {"truncated in a record", good.substr(0, good.size() - 1), nt5, kCorrupted},
+      {"win32s", good, {TPlatform::Win32s, 3, 10}, "This program will not run on Win32s."},
+      {"NT 4.0 meets a minimum of 4.0", good, {TPlatform::NT, 4, 0}, ""},
+  };
+  {
+    TBlockOptions o;
+    o.BadHeaderCheck = true;
+    cases.push_back({"bad header check", withHeader(ok, o), nt5, kCorrupted});
+    o = {};
+    o.SizeDelta = -1;
+    cases.push_back({"header size 336", withHeader(ok, o), nt5, kCorrupted});
+    o.SizeDelta = 1;
+    cases.push_back({"header size 338", withHeader(ok, o), nt5, kCorrupted});
+    o = {};
+    o.BadDataCheck = true;
+    cases.push_back({"raw header with a bad data check", withHeader(ok, o), nt5, kCorrupted});
+    TScriptFixture f = SmallScript();
+    f.Compressed = true;
+    std::string compressed = f.Build();
+    compressed[compressed.size() - 3] ^= 0x55;
+    cases.push_back({"compressed record damaged", compressed, nt5, kCorrupted});
+  }
+  TScriptHeader h = ok;
+  h.MinNTMajor = 0;
+  cases.push_back({"NT not allowed", withHeader(h), nt5, "This program will not run on Windows NT."});
+  h = ok;
+  h.MinWinMajor = 0;
+  cases.push_back({"9x not allowed", withHeader(h), {TPlatform::Windows, 4, 10}, "This program must be run on Windows NT."});
+  h = ok;
+  h.MinNTMajor = 4;
+  cases.push_back({"NT 4.0 on NT 3.51", withHeader(h), {TPlatform::NT, 3, 51},
+                   "This program requires Windows NT version 4.0 or later."});
+  h.MinNTMajor = 3;
+  h.MinNTMinor = 51;
+  cases.push_back({"NT 3.51 on NT 3.50", withHeader(h), {TPlatform::NT, 3, 50},
+                   "This program requires Windows NT version 3.51 or later."});
+  h.MinWinMajor = 4;
+  h.MinWinMinor = 10;
+  cases.push_back({"Windows 4.1 on 95", withHeader(h), {TPlatform::Windows, 4, 0},
+                   "This program requires Windows version 4.1 or later."});
+
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir dir;
+    if (std::string(c.Name) != "no script") WriteFileBytes(dir / "SETUP.0", c.Script);
+    TStartupEnvironment env = EnvIn(dir.Path());
+    env.Version = c.Version;
+    EXPECT_EQ(Refusal(env), c.Expected);
+  }
+}
+
+TEST(PrepareSetup, LoadsScriptAndDerivesValues) {
+  TTempDir dir;
+  TScriptFixture f = SmallScript();
+  f.Compressed = true;
+  f.Script.ScriptHeader.HeaderOptions = hoRestartNeeded;
+  f.Script.LicenseText = "license";
+  WriteFileBytes(dir / "SETUP.0", f.Build());
+  ASSERT_EQ(Refusal(EnvIn(dir.Path() + "\\")), "");
+  EXPECT_EQ(SourceFolder, dir.Path());
+  EXPECT_FALSE(LoaderMode);
+  EXPECT_EQ(ScriptHeader.ProgramName, "Test App");
+  EXPECT_EQ(LicenseText, "license");
+  EXPECT_EQ(InfoBeforeText, "");
+  ASSERT_EQ(FileList.size(), 2u);
+  ASSERT_EQ(LocationList.size(), 2u);
+  EXPECT_EQ(LocationList[1].StartOffset, 99);
+  EXPECT_EQ(FolderList.size(), 1u);
+  EXPECT_TRUE(IconList.empty());
+  EXPECT_EQ(TotalBytes, 4000000000LL);
+  EXPECT_TRUE(RestartNeeded);
+  EXPECT_FALSE(IconsWanted);
+  EXPECT_EQ(WindowsFolderPath, WindowsFolder());
+  EXPECT_EQ(SystemFolderPath, SystemFolder());
+  EXPECT_EQ(ProgramFilesPath, ProgramFilesFolder(true));
+  EXPECT_EQ(ProgramFilesPath.back(), '\\');
+  EXPECT_EQ(IsAdmin, UserIsAdministrator());
+}
+
+TEST(PrepareSetup, IconsWanted) {
+  for (int which = 0; which < 3; ++which) {
+    TTempDir dir;
+    TScriptFixture f = SmallScript();
+    if (which == 1) f.Script.ScriptHeader.HeaderOptions = hoUninstallable;
+    if (which == 2) f.Script.IconList.resize(1);
+    WriteFileBytes(dir / "SETUP.0", f.Build());
+    ASSERT_EQ(Refusal(EnvIn(dir.Path())), "");
+    EXPECT_EQ(IconsWanted, which != 0) << which;
+    EXPECT_FALSE(RestartNeeded);
+  }
+}
+
+TEST(PrepareSetup, LoaderCommandLine) {
+  TTempDir dir;
+  TLoaderFile lf = BuildLoaderFile("MZ stub bytes", SmallScript(), {{"data", ""}});
+  WriteFileBytes(dir / "data.bin", lf.Bytes);
+  const std::string script = std::to_string(lf.ScriptOffset), base = std::to_string(lf.FileDataOffset);
+  TTempDir beside;  // the program's folder, without SETUP.0
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::string Expected;
+  };
+  const std::string data = dir / "data.bin";
+  const TCase cases[] = {
+      {"four arguments", {"/SL", data, script, base}, ""},
+      {"lower case /sl", {"/sl", data, script, base}, kNotFound},
+      {"three arguments", {"/SL", data, script}, kNotFound},
+      {"five arguments", {"/SL", data, script, base, "x"}, kNotFound},
+      {"wrong script offset", {"/SL", data, "1", base}, kIncompatible},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(Refusal(EnvIn(beside.Path(), c.Args)), c.Expected);
+  }
+  ASSERT_EQ(Refusal(EnvIn(beside.Path(), {"/SL", data, script, base})), "");
+  EXPECT_TRUE(LoaderMode);
+  EXPECT_EQ(DataFileName, data);
+  EXPECT_EQ(SourceFolder, dir.Path());
+  EXPECT_EQ(ScriptOffset, lf.ScriptOffset);
+  EXPECT_EQ(FileDataOffset, lf.FileDataOffset);
+  EXPECT_EQ(FileList.size(), 1u);
+}
+
+TEST(PrepareSetup, RelativeDataFileBecomesFullPath) {
+  TTempDir dir;
+  TLoaderFile lf = BuildLoaderFile("", SmallScript(), {});
+  WriteFileBytes(dir / "data.bin", lf.Bytes);
+  char old[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, old);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+  std::string refusal = Refusal(EnvIn("C:\\nowhere", {"/SL", "data.bin", "0", std::to_string(lf.FileDataOffset)}));
+  SetCurrentDirectoryA(old);
+  ASSERT_EQ(refusal, "");
+  EXPECT_EQ(DataFileName, dir / "data.bin");
+  EXPECT_EQ(SourceFolder, dir.Path());
+}
+
+TEST(PrepareSetup, RootSourceFolderKeepsItsBackslash) {
+  const std::string data = "C:\\tz-setup-start-test.bin";
+  TLoaderFile lf = BuildLoaderFile("", SmallScript(), {});
+  WriteFileBytes(data, lf.Bytes);
+  std::string refusal = Refusal(EnvIn("C:\\nowhere", {"/SL", data, "0", "0"}));
+  DeleteFileA(data.c_str());
+  ASSERT_EQ(refusal, "");
+  EXPECT_EQ(SourceFolder, "C:\\");
+}
+
+TEST(StartSetup, OtherFailuresShowOneBox) {
+  TTempDir dir;
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::string Expected;
+  };
+  const std::string missing = dir / "missing.bin";
+  const TCase cases[] = {
+      {"offset not a number", {"/SL", missing, "12x", "0"}, "'12x' is not a valid offset"},
+      {"negative offset", {"/SL", missing, "0", "-5"}, "'-5' is not a valid offset"},
+      {"missing data file", {"/SL", missing, "0", "0"}, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRobot robot;
+    EXPECT_FALSE(StartSetup(EnvIn(dir.Path(), c.Args)));
+    ASSERT_EQ(robot.Boxes.size(), 1u);
+    EXPECT_EQ(robot.Boxes[0].Caption, "Error");
+    if (!c.Expected.empty()) EXPECT_EQ(robot.Boxes[0].Text, c.Expected);
+    else EXPECT_NE(robot.Boxes[0].Text.find("missing.bin"), std::string::npos) << robot.Boxes[0].Text;
+  }
+  // A refusal is shown once, not a second time by StartSetup.
+  TRobot robot;
+  EXPECT_FALSE(StartSetup(EnvIn(dir.Path())));
+  ASSERT_EQ(robot.Boxes.size(), 1u);
+  EXPECT_EQ(robot.Boxes[0].Text, kNotFound);
+}
+
+// The shipped program starts, loads its script and ends without any box.
+TEST(SetupExe, StartsWithAValidScript) {
+  TTempDir dir;
+  ASSERT_TRUE(CopyFileA(DistPath("Setup.exe").c_str(), (dir / "Setup.exe").c_str(), FALSE));
+  WriteFileBytes(dir / "SETUP.0", SmallScript().Build());
+  TLoaderFile lf = BuildLoaderFile("prefix", SmallScript(), {{"x", ""}});
+  WriteFileBytes(dir / "data.bin", lf.Bytes);
+  for (const std::string& args :
+       {std::string(), " /SL \"" + (dir / "data.bin") + "\" " + std::to_string(lf.ScriptOffset) + " " +
+                           std::to_string(lf.FileDataOffset)}) {
+    SCOPED_TRACE(args);
+    std::string cmd = "\"" + (dir / "Setup.exe") + "\"" + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si, &pi));
+    DWORD wait = WaitForSingleObject(pi.hProcess, 60000);
+    if (wait != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);  // a box is up: a refusal
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(wait, WAIT_OBJECT_0);
+    EXPECT_EQ(code, 0u);
+  }
+}
+
+TEST(ChooseSystemFolder, SharedWindowsNeedsAWritableSystemFolder) {
+  TTempDir dir;
+  EXPECT_EQ(ChooseSystemFolder("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"), "C:\\WINDOWS\\SYSTEM");  // not tested
+  EXPECT_EQ(ChooseSystemFolder("C:\\WIN", dir.Path()), dir.Path());
+  EXPECT_EQ(ChooseSystemFolder("C:\\WIN", dir / "missing"), "C:\\WIN");
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir / "*.tmp").c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "the probe file was left behind";
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+TEST(MakeTempFileName, FreshNameNotCreated) {
+  TTempDir dir;
+  Randomize();
+  std::string name = MakeTempFileName(dir.Path());
+  std::string prefix = dir.Path() + "\\is";
+  ASSERT_EQ(name.substr(0, prefix.size()), prefix);
+  std::string rest = name.substr(prefix.size());
+  ASSERT_EQ(rest.size(), 10u);
+  EXPECT_EQ(rest.substr(6), ".tmp");
+  EXPECT_EQ(rest.find_first_not_of("0123456789abcdef"), 6u);
+  EXPECT_FALSE(FileExists(name));
+  EXPECT_EQ(MakeTempFileName(dir.Path() + "\\").substr(0, prefix.size()), prefix);
+}
+
+TEST(ExpandDirConstants, Table) {
+  SourceFolder = "Z:\\SRC";
+  DestFolder = "C:\\";
+  WindowsFolderPath = "C:\\WINDOWS";
+  SystemFolderPath = "C:\\WINDOWS\\SYSTEM";
+  const std::pair<const char*, const char*> cases[] = {
+      {"{app}\\Readme.txt", "C:\\Readme.txt"},
+      {"{app}", "C:\\"},
+      {"{sys}\\x.dll", "C:\\WINDOWS\\SYSTEM\\x.dll"},
+      {"{sys}", "C:\\WINDOWS\\SYSTEM"},
+      {"{src}\\a;{win}\\b", "Z:\\SRC\\a;C:\\WINDOWS\\b"},
+      {"{App}\\x", "{App}\\x"},
+      {"{win}{win}", "C:\\WINDOWSC:\\WINDOWS"},
+  };
+  for (auto& [in, out] : cases) EXPECT_EQ(ExpandDirConstants(in), out) << in;
+  DestFolder = "{app}";
+  EXPECT_EQ(ExpandDirConstants("{app}\\x"), "{app}\\x");
+  DestFolder.clear();
+}
+
+}  // namespace
