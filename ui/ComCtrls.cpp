@@ -1,0 +1,502 @@
+#include "ComCtrls.h"
+
+#include <algorithm>
+
+namespace {
+void InitCommonControlsOnce() {
+  static bool done = false;
+  if (done) return;
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES |
+                                            ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_ANIMATE_CLASS};
+  InitCommonControlsEx(&icc);
+  done = true;
+}
+}  // namespace
+
+// TImageList
+
+TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
+TImageList::~TImageList() { if (list_) ImageList_Destroy(list_); }
+
+void TImageList::Recreate() {
+  if (list_) ImageList_Destroy(list_);
+  list_ = nullptr;
+}
+
+HIMAGELIST TImageList::Handle() {
+  InitCommonControlsOnce();
+  if (!list_) list_ = ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, 4, 4);
+  return list_;
+}
+
+int TImageList::AddIcon(HICON icon) { return ImageList_AddIcon(Handle(), icon); }
+int TImageList::Count() { return ImageList_GetImageCount(Handle()); }
+
+// TProgressBar
+
+TProgressBar::TProgressBar(TComponent* owner) : TStdControl(owner) {
+  width_ = 150;
+  height_ = 16;
+}
+
+void TProgressBar::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = PROGRESS_CLASSA;
+}
+
+void TProgressBar::HandleCreated() {
+  SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+  SendMessageA(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step_), 0);
+  SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+void TProgressBar::SetRange(int min, int max) {
+  min_ = min;
+  max_ = max;
+  position_ = std::clamp(position_, min_, std::max(min_, max_));
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, PBM_SETRANGE32, static_cast<WPARAM>(min), max);
+}
+
+int TProgressBar::Position() const {
+  if (HWND h = HandleIfAllocated()) return static_cast<int>(SendMessageA(h, PBM_GETPOS, 0, 0));
+  return position_;
+}
+
+void TProgressBar::SetPosition(int v) {
+  position_ = std::clamp(v, min_, std::max(min_, max_));
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+void TProgressBar::SetStep(int v) {
+  step_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, PBM_SETSTEP, static_cast<WPARAM>(v), 0);
+}
+
+// Past the maximum the bar starts over from the minimum, as the system's does.
+void TProgressBar::StepIt() {
+  int next = Position() + step_;
+  if (next > max_ && max_ > min_) next = (next - min_) % (max_ - min_) + min_;
+  SetPosition(next);
+}
+
+// TTrackBar
+
+TTrackBar::TTrackBar(TComponent* owner) : TStdControl(owner) {
+  width_ = 150;
+  height_ = 45;
+  SetTabStop(true);
+}
+
+void TTrackBar::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = TRACKBAR_CLASSA;
+  p.Style |= TBS_AUTOTICKS | (orientation_ == TTrackBarOrientation::trVertical ? TBS_VERT : TBS_HORZ);
+}
+
+void TTrackBar::HandleCreated() {
+  SendMessageA(Handle(), TBM_SETRANGEMIN, FALSE, min_);
+  SendMessageA(Handle(), TBM_SETRANGEMAX, FALSE, max_);
+  SendMessageA(Handle(), TBM_SETTICFREQ, static_cast<WPARAM>(frequency_), 0);
+  SendMessageA(Handle(), TBM_SETPOS, TRUE, position_);
+}
+
+void TTrackBar::SetMin(int v) {
+  min_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TBM_SETRANGEMIN, TRUE, v);
+}
+
+void TTrackBar::SetMax(int v) {
+  max_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TBM_SETRANGEMAX, TRUE, v);
+}
+
+int TTrackBar::Position() const {
+  if (HWND h = HandleIfAllocated()) return static_cast<int>(SendMessageA(h, TBM_GETPOS, 0, 0));
+  return position_;
+}
+
+void TTrackBar::SetPosition(int v) {
+  v = std::clamp(v, min_, std::max(min_, max_));
+  bool changed = v != Position();
+  position_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TBM_SETPOS, TRUE, v);
+  if (changed && OnChange && !Loading()) OnChange(this);
+}
+
+void TTrackBar::SetFrequency(int v) {
+  frequency_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TBM_SETTICFREQ, static_cast<WPARAM>(v), 0);
+}
+
+void TTrackBar::WndProc(TMessage& m) {
+  if (m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL) {
+    int pos = Position();
+    if (pos != position_) {
+      position_ = pos;
+      if (OnChange) OnChange(this);
+    }
+    return;
+  }
+  TStdControl::WndProc(m);
+}
+
+// TTreeNode / TTreeView
+
+void TTreeNode::SetText(const std::string& text) {
+  text_ = text;
+  if (item_ && tree_->HandleAllocated()) {
+    TVITEMA tvi{};
+    tvi.mask = TVIF_TEXT;
+    tvi.hItem = item_;
+    tvi.pszText = const_cast<char*>(text_.c_str());
+    SendMessageA(tree_->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+  }
+}
+
+bool TTreeNode::Expanded() const {
+  if (!item_) return false;
+  auto state = SendMessageA(tree_->Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item_), TVIS_EXPANDED);
+  return (state & TVIS_EXPANDED) != 0;
+}
+
+void TTreeNode::Expand() {
+  if (item_) SendMessageA(tree_->Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item_));
+}
+
+void TTreeNode::MakeVisible() {
+  if (item_) SendMessageA(tree_->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
+}
+
+TTreeView::TTreeView(TComponent* owner) : TStdControl(owner) {
+  width_ = 121;
+  height_ = 97;
+  SetDefaultColor(clWindow);
+  SetTabStop(true);
+}
+
+TTreeView::~TTreeView() { destroying_ = true; }
+
+void TTreeView::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = WC_TREEVIEWA;
+  p.Style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | (readOnly_ ? 0 : TVS_EDITLABELS);
+  p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TTreeView::Insert(TTreeNode* node) {
+  if (!HandleAllocated()) return;
+  TVINSERTSTRUCTA ins{};
+  ins.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
+  ins.hInsertAfter = TVI_LAST;
+  ins.item.mask = TVIF_TEXT | TVIF_PARAM;
+  ins.item.pszText = const_cast<char*>(node->text_.c_str());
+  ins.item.lParam = reinterpret_cast<LPARAM>(node);
+  node->item_ = reinterpret_cast<HTREEITEM>(SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  for (auto& child : node->children_) Insert(child.get());
+}
+
+TTreeNode* TTreeView::AddChild(TTreeNode* parent, const std::string& text) {
+  auto node = std::make_unique<TTreeNode>();
+  node->tree_ = this;
+  node->parent_ = parent;
+  node->text_ = text;
+  TTreeNode* raw = node.get();
+  (parent ? parent->children_ : roots_).push_back(std::move(node));
+  if (!parent || parent->item_) Insert(raw);
+  return raw;
+}
+
+void TTreeView::Clear() {
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  roots_.clear();
+}
+
+int TTreeView::Count() const {
+  int n = 0;
+  auto count = [&n](auto& self, const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> void {
+    for (auto& c : nodes) { ++n; self(self, c->children_); }
+  };
+  count(count, roots_);
+  return n;
+}
+
+TTreeNode* TTreeView::FindNode(HTREEITEM item) const {
+  if (!item || !HandleIfAllocated()) return nullptr;
+  TVITEMA tvi{};
+  tvi.mask = TVIF_PARAM;
+  tvi.hItem = item;
+  if (!SendMessageA(HandleIfAllocated(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi))) return nullptr;
+  return reinterpret_cast<TTreeNode*>(tvi.lParam);
+}
+
+TTreeNode* TTreeView::TopItem() const {
+  HWND h = HandleIfAllocated();
+  if (!h) return roots_.empty() ? nullptr : roots_.front().get();
+  return FindNode(reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
+}
+
+void TTreeView::SetTopItem(TTreeNode* node) {
+  if (node && node->item_ && HandleAllocated())
+    SendMessageA(Handle(), TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->item_));
+}
+
+TTreeNode* TTreeView::Selected() const {
+  HWND h = HandleIfAllocated();
+  return h ? FindNode(reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CARET, 0))) : nullptr;
+}
+
+void TTreeView::SetSelected(TTreeNode* node) {
+  if (HandleAllocated())
+    SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
+}
+
+void TTreeView::HandleCreated() {
+  for (auto& r : roots_) Insert(r.get());
+}
+
+void TTreeView::DestroyWnd() {
+  auto clear = [](auto& self, std::vector<std::unique_ptr<TTreeNode>>& nodes) -> void {
+    for (auto& c : nodes) { c->item_ = nullptr; self(self, c->children_); }
+  };
+  clear(clear, roots_);
+  TStdControl::DestroyWnd();
+}
+
+// TListItem / TListView
+
+void TListItem::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  if (HWND h = view_->HandleIfAllocated()) {
+    LVITEMA lvi{};
+    lvi.iSubItem = 0;
+    lvi.pszText = const_cast<char*>(caption_.c_str());
+    SendMessageA(h, LVM_SETITEMTEXTA, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&lvi));
+  }
+}
+
+void TListItem::SetImageIndex(int index) {
+  imageIndex_ = index;
+  if (HWND h = view_->HandleIfAllocated()) {
+    LVITEMA lvi{};
+    lvi.mask = LVIF_IMAGE;
+    lvi.iItem = Index();
+    lvi.iImage = index;
+    SendMessageA(h, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  }
+}
+
+int TListItem::Index() const {
+  for (int i = 0; i < view_->Count(); ++i)
+    if (view_->Item(i) == this) return i;
+  return -1;
+}
+
+bool TListItem::Selected() const {
+  if (HWND h = view_->HandleIfAllocated())
+    return SendMessageA(h, LVM_GETITEMSTATE, static_cast<WPARAM>(Index()), LVIS_SELECTED) != 0;
+  return selected_;
+}
+
+void TListItem::SetSelected(bool v) {
+  selected_ = v;
+  if (HWND h = view_->HandleIfAllocated()) {
+    LVITEMA lvi{};
+    lvi.stateMask = LVIS_SELECTED;
+    lvi.state = v ? LVIS_SELECTED : 0;
+    SendMessageA(h, LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&lvi));
+  }
+}
+
+void TListItem::Delete() { view_->Delete(Index()); }
+
+TListView::TListView(TComponent* owner) : TStdControl(owner) {
+  width_ = 250;
+  height_ = 150;
+  SetDefaultColor(clWindow);
+  SetTabStop(true);
+}
+
+TListView::~TListView() { destroying_ = true; }
+
+void TListView::Notification(TComponent* c, TOperation op) {
+  TStdControl::Notification(c, op);
+  if (op == TOperation::opRemove && c == smallImages_) smallImages_ = nullptr;
+}
+
+void TListView::SetSmallImages(TImageList* list) {
+  smallImages_ = list;
+  if (list) list->FreeNotification(this);
+  if (HWND h = HandleIfAllocated())
+    SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
+}
+
+void TListView::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = WC_LISTVIEWA;
+  static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+  p.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+             (multiSelect_ ? 0 : LVS_SINGLESEL);
+  p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+TListColumn* TListView::AddColumn() {
+  columns_.push_back(std::make_unique<TListColumn>());
+  RecreateWnd();
+  return columns_.back().get();
+}
+
+void TListView::InsertInWindow(int index) {
+  TListItem* item = Item(index);
+  LVITEMA lvi{};
+  lvi.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+  lvi.iItem = index;
+  lvi.pszText = const_cast<char*>(item->caption_.c_str());
+  lvi.iImage = item->imageIndex_;
+  lvi.stateMask = LVIS_SELECTED;
+  lvi.state = item->selected_ ? LVIS_SELECTED : 0;
+  SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+}
+
+TListItem* TListView::Add() {
+  items_.push_back(std::make_unique<TListItem>());
+  items_.back()->view_ = this;
+  if (HandleAllocated()) InsertInWindow(Count() - 1);
+  if (OnChange && !Loading()) OnChange(this);
+  return items_.back().get();
+}
+
+void TListView::Delete(int index) {
+  if (index < 0 || index >= Count()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+  items_.erase(items_.begin() + index);
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  if (OnChange && !Destroying()) OnChange(this);
+}
+
+void TListView::Clear() {
+  items_.clear();
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int TListView::SelCount() const {
+  if (HWND h = HandleIfAllocated()) return static_cast<int>(SendMessageA(h, LVM_GETSELECTEDCOUNT, 0, 0));
+  return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](auto& i) { return i->selected_; }));
+}
+
+TListItem* TListView::Selected() const {
+  for (auto& i : items_)
+    if (i->Selected()) return i.get();
+  return nullptr;
+}
+
+void TListView::HandleCreated() {
+  HWND h = Handle();
+  if (smallImages_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_->Handle()));
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<char*>(columns_[i]->Caption.c_str());
+    col.cx = columns_[i]->Width;
+    SendMessageA(h, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+  for (int i = 0; i < Count(); ++i) InsertInWindow(i);
+}
+
+void TListView::DestroyWnd() {
+  for (auto& i : items_) i->selected_ = i->Selected();
+  TStdControl::DestroyWnd();
+}
+
+// TStatusBar
+
+TStatusBar::TStatusBar(TComponent* owner) : TStdControl(owner) {
+  width_ = 200;
+  height_ = 19;
+  SetAlign(TAlign::alBottom);
+}
+
+void TStatusBar::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = STATUSCLASSNAMEA;
+  p.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | (sizeGrip_ ? SBARS_SIZEGRIP : 0);
+}
+
+void TStatusBar::HandleCreated() {
+  SendMessageA(Handle(), SB_SIMPLE, simplePanel_, 0);
+  SendMessageA(Handle(), SB_SETTEXTA, 255, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+void TStatusBar::SetSimplePanel(bool v) {
+  simplePanel_ = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, SB_SIMPLE, v, 0);
+}
+
+void TStatusBar::SetSimpleText(const std::string& text) {
+  simpleText_ = text;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, SB_SETTEXTA, 255, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+
+// TAnimate
+
+TAnimate::TAnimate(TComponent* owner) : TStdControl(owner) {
+  width_ = 100;
+  height_ = 80;
+}
+
+void TAnimate::CreateParams(TCreateParams& p) {
+  InitCommonControlsOnce();
+  TStdControl::CreateParams(p);
+  p.WinClassName = ANIMATE_CLASSA;
+  p.Style |= (center_ ? ACS_CENTER : 0) | (transparent_ ? ACS_TRANSPARENT : 0);
+}
+
+void TAnimate::OpenClip() {
+  opened_ = false;
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  // The shell's clip resources.
+  static const int ids[] = {0, 150, 151, 152, 160, 161, 162, 163, 164};
+  int id = ids[static_cast<int>(commonAVI_)];
+  if (!id) {
+    SendMessageA(h, ACM_OPENA, 0, 0);
+    return;
+  }
+  HMODULE shell = GetModuleHandleA("shell32.dll");
+  if (!shell) shell = LoadLibraryA("shell32.dll");
+  opened_ = SendMessageA(h, ACM_OPENA, reinterpret_cast<WPARAM>(shell), reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(id))) != 0;
+}
+
+void TAnimate::SetCommonAVI(TCommonAVI avi) {
+  bool wasActive = active_;
+  if (active_) Stop();
+  commonAVI_ = avi;
+  OpenClip();
+  if (wasActive && opened_) SetActive(true);
+}
+
+void TAnimate::Play(int from, int to, int count) {
+  active_ = true;
+  if (HWND h = HandleIfAllocated(); h && opened_)
+    SendMessageA(h, ACM_PLAY, count <= 0 ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(count),
+                 MAKELONG(from > 0 ? from - 1 : 0, to > 0 ? to - 1 : 0xFFFF));
+}
+
+void TAnimate::Stop() {
+  active_ = false;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, ACM_STOP, 0, 0);
+}
+
+void TAnimate::SetActive(bool v) {
+  if (v) Play(startFrame_, stopFrame_, repetitions_);
+  else Stop();
+}
+
+void TAnimate::HandleCreated() {
+  OpenClip();
+  if (active_) Play(startFrame_, stopFrame_, repetitions_);
+}
