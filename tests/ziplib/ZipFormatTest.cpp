@@ -231,8 +231,9 @@ TEST(ZipFormat, MutatedArchivesNeverReadOutOfBounds) {
     if (rng() % 5 == 0) z.resize(rng() % z.size());
     TMemorySource src(z);
     TZipDirectory dir;
-    if (ReadZipDirectory(src, dir) == TReadError::None)
+    if (ReadZipDirectory(src, dir) == TReadError::None) {
       for (const TZipEntry& e : dir.Entries) EXPECT_LE(e.LocalPos + e.LocalSpan, z.size());
+    }
   }
 }
 
