@@ -5,10 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include "Forms.h"
 #include "PathUtils.h"
 #include "Seam.h"
-
-HWND TZipArchiver::ApplicationHandle = nullptr;
 
 namespace {
 
@@ -47,29 +46,16 @@ std::string ProgramFolder() {
   return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
 }
 
-// The title of a plain message box: the application window's text, else
-// the program's name.
-std::string AppTitle(HWND app) {
-  char buf[256];
-  if (app && GetWindowTextA(app, buf, sizeof buf) > 0) return buf;
+// The title of a plain message box: the application's, else the program's
+// name.
+std::string AppTitle() {
+  if (!Application().Title().empty()) return Application().Title();
   char path[MAX_PATH + 1];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string p(path, n < MAX_PATH ? n : 0);
   size_t cut = p.find_last_of('\\');
   if (cut != std::string::npos) p = p.substr(cut + 1);
   return ChangeFileExt(p, "");
-}
-
-void ProcessMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 class THandleGuard {
@@ -129,7 +115,7 @@ std::string TrimMessageEnd(const std::string& text) {
   return text;
 }
 
-TZipArchiver::TZipArchiver(TComponent* owner) : TComponent(owner), appHandle_(ApplicationHandle) {}
+TZipArchiver::TZipArchiver(TComponent* owner) : TComponent(owner), appHandle_(Application().Handle()) {}
 
 TZipArchiver::~TZipArchiver() {
   dir_.clear();
@@ -151,7 +137,7 @@ void TZipArchiver::ReportMessage(int number, const std::string& text) {
   ErrCode = number;
   Message = text;
   if (OnMessage) OnMessage(this, number, text);
-  if (!Unattended) Seam().ShowBox(appHandle_, text, AppTitle(appHandle_), MB_OK);
+  if (!Unattended) Seam().ShowBox(appHandle_, text, AppTitle(), MB_OK);
 }
 
 // ---- library
@@ -371,7 +357,7 @@ int TZipArchiver::CopyInChunks(HANDLE from, HANDLE to) {
     DWORD got = 0, done = 0;
     if (!ReadFile(from, buf, sizeof buf, &got, nullptr)) return -3;
     if (got && (!WriteFile(to, buf, got, &done, nullptr) || done != got)) return -2;
-    ProcessMessages();
+    Application().ProcessMessages();
     if (got < sizeof buf) return 0;
   }
 }

@@ -52,10 +52,6 @@ public:
   explicit TZipArchiver(TComponent* owner);
   ~TZipArchiver() override;
 
-  // The application window, set once by the program; each component takes
-  // it when it is created.
-  static HWND ApplicationHandle;
-
   // Published properties.
   bool Verbose = false;
   bool Trace = false;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 
+#include "Forms.h"
 #include "Robot.h"
 #include "ZipTestKit.h"
 
@@ -240,6 +241,25 @@ TEST_F(ZipArch, UpdateAndFreshenReplaceOnlyNewerFiles) {
   EXPECT_EQ(ReadFileBytes(out), before);
 }
 
+TEST_F(ZipArch, ArchiveInsideTheSourceFolderIsNotAddedToItself) {
+  File("src\\a.txt", Sample(3000, 12));
+  std::string out = tmp / "src\\self.zip";
+  zip.Verbose = true;
+  EXPECT_EQ(Add(out, {tmp / "src\\*.*"}), 1);
+  EXPECT_EQ(Add(out, {tmp / "src\\*.*"}), 1);
+  EXPECT_EQ(Names(out), std::vector<std::string>{"a.txt"});
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().Code, zeNone);
+  EXPECT_EQ(messages.back().Text.rfind("  adding: a.txt (deflated ", 0), 0u) << messages.back().Text;
+
+  // A specification that matches nothing: a warning, and no archive.
+  messages.clear();
+  EXPECT_EQ(Add(tmp / "none.zip", {tmp / "src\\*.doc"}), 0);
+  EXPECT_EQ(Codes(), (std::vector<int>{zeWarning, zeNothingToDo}));
+  EXPECT_EQ(messages[0].Text, "Name not matched: " + tmp / "src\\*.doc");
+  EXPECT_FALSE(FileExists(tmp / "none.zip"));
+}
+
 TEST_F(ZipArch, ZipTimeIsTheNewestEntry) {
   std::string a = File("src\\a.txt", "a"), b = File("src\\b.txt", "b");
   SetWriteTime(a, 2003, 5, 6, 10);
@@ -334,8 +354,13 @@ TEST_F(ZipArch, NoFilesIsReportedBeforeNoName) {
     EXPECT_EQ(zip.Message, r.Text);
     ASSERT_EQ(robot.Boxes.size(), 1u);
     EXPECT_EQ(robot.Boxes[0].Text, r.Text);
-    EXPECT_EQ(robot.Boxes[0].Caption, "ZipArchTest");
+    EXPECT_EQ(robot.Boxes[0].Caption, "ZipArchTest");  // no title: the program's name
   }
+  Application().SetTitle("tidy-Zaderuzo Studio");
+  zip.AddFiles();
+  Application().SetTitle("");
+  ASSERT_EQ(robot.Boxes.size(), 2u);
+  EXPECT_EQ(robot.Boxes[1].Caption, "tidy-Zaderuzo Studio");
 }
 
 // ---- stand-in libraries
@@ -425,8 +450,6 @@ TEST_F(ZipArchFake, RequestBlockAsTheLibraryReceivesIt) {
        {{&ZipRequestBlock::Update, -1}, {&ZipRequestBlock::Freshen, 0}}},
       {"zip time", [](TZipArchiver& z) { z.AddOptions = {AddZipTime}; }, {{&ZipRequestBlock::ZipTime, -1}}},
   };
-  HWND app = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
-  TZipArchiver::ApplicationHandle = app;
   for (const TRow& r : rows) {
     SCOPED_TRACE(r.Name);
     TZipArchiver z(nullptr);
@@ -447,13 +470,13 @@ TEST_F(ZipArchFake, RequestBlockAsTheLibraryReceivesIt) {
   }
   // Attended: the application window; texts in list order.
   TZipArchiver z(nullptr);
-  TZipArchiver::ApplicationHandle = nullptr;
   z.SetDLLDirectory(FakeDir("rec"));
   z.SetZipFilename(tmp / "y.zip");
   z.SetPassword(std::string(80, 'p'));
   z.SetFSpecArgs({"b", "a", "c"});
   z.AddFiles();
-  EXPECT_EQ(block()->Handle, app);
+  ASSERT_NE(Application().Handle(), nullptr);
+  EXPECT_EQ(block()->Handle, Application().Handle());
   EXPECT_EQ(text(0, 0), tmp / "y.zip");
   EXPECT_EQ(text(1, 0), std::string(80, 'p'));
   EXPECT_STREQ(text(2, 0), "b");

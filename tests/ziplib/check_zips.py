@@ -61,7 +61,10 @@ def main():
         for name in sorted(files):
             if name.endswith(".expect"):
                 count += 1
-                problems += check(folder, name)
+                try:
+                    problems += check(folder, name)
+                except Exception as e:  # a reader refusing the file is a finding too
+                    problems.append(f"{name}: {type(e).__name__}: {e}")
     for p in problems:
         print(p)
     print(f"{count} archives checked, {len(problems)} problems")
