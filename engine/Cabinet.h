@@ -73,6 +73,7 @@ public:
   using TComponent::TComponent;
   ERF ErrorRecord{};
   TCabinetFileHandler* FileHandler = nullptr;
+  void SetFileHandler(TCabinetFileHandler* handler) { FileHandler = handler; }
   bool IsOpen() const { return context_ != nullptr; }
 
 protected:

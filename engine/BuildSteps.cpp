@@ -1,0 +1,544 @@
+#include "BuildSteps.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "ComCtrls.h"
+#include "Forms.h"
+#include "PathUtils.h"
+#include "Seam.h"
+#include "StdCtrls.h"
+
+namespace {
+const char* const kWarning = "tidy-Zaderuzo - WARNiNG";
+const char* const kErrorCaption = "tidy-Zaderuzo - ERROR";
+constexpr int kMaxCabinetSize = 0x7FFFFFFF;
+constexpr int kFolderThreshold = 900000;
+
+std::string SpoolCab() { return "Spool.Cab"; }
+std::string SpoolZip() { return "Spool.Zip"; }
+std::string SpoolExe() { return "Spool.exe"; }
+
+void DeleteIfExists(const std::string& path) {
+  if (FileExistsStr(path)) DeleteFileA(path.c_str());
+}
+
+std::string ProgramFolderOfModule() {
+  char buf[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return ExtractFilePath(std::string(buf, n));
+}
+
+// A handle that closes itself.
+class THandleGuard {
+public:
+  explicit THandleGuard(HANDLE h) : h_(h) {}
+  ~THandleGuard() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  THandleGuard(const THandleGuard&) = delete;
+  THandleGuard& operator=(const THandleGuard&) = delete;
+  HANDLE Get() const { return h_; }
+  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+  HANDLE h_;
+};
+
+bool CopyAll(HANDLE from, HANDLE to) {
+  std::vector<char> buf(65536);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(from, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return false;
+    if (got == 0) return true;
+    DWORD put = 0;
+    if (!WriteFile(to, buf.data(), got, &put, nullptr)) return false;
+    if (put != got) {
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+  }
+}
+}  // namespace
+
+bool FileExistsStr(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExistsStr(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  size_t pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  size_t pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
+  using M = TBuildMessage;
+  switch (id) {
+    case M::W1:
+      return {"There was an error creating your Cabinet Archive. Please correct the problem and try again.", kWarning,
+              MB_ICONWARNING, true};
+    case M::W2:
+      return {"There was an error creating your Self-Extracting Cabinet Archive. Please correct the problem and try "
+              "again.",
+              kWarning, MB_ICONWARNING, true};
+    case M::W3:
+      return {"The system reported that there no error occurred, but the Self-Extracting CAB was not found. Please "
+              "correct the problem and try again.",
+              kWarning, MB_ICONWARNING, true};
+    case M::W4:
+      return {"There was an error creating your ZIP Archive. Please correct the problem and try again.", kWarning,
+              MB_ICONWARNING, true};
+    case M::W5: return {"Error Compressing Files. Error Code " + detail, kWarning, MB_ICONERROR, true};
+    case M::I1:
+    case M::I2:
+      return {"There was an error deleting the Tempory File (" + detail +
+                  "). You should delete this file manually from your Computer.",
+              kWarning, MB_ICONINFORMATION, true};
+    case M::E1: return {"Error Occurred While Attemping to Create Self-Extractor.", "Error", MB_ICONWARNING, true};
+    case M::E2:
+      return {"There was a problem when we tried to make your Cabinet Archive Self-Exctracting, and the Error Code was " +
+                  detail + ". Please correct the problem and then try again.",
+              kErrorCaption, MB_ICONERROR, true};
+    case M::E3:
+      return {"There was a problem when we tried to make your Zip Archive Self-Exctracting, and the Error Code was " +
+                  detail + ". Please correct the problem and then try again.",
+              kErrorCaption, MB_ICONERROR, true};
+    case M::C1:
+      return {"Unexpected Exception #G32 - User is not in ZIP/ZIPSfx mode. Contact VEXA if you receive this error.",
+              "CRiTiCAL ERROR", MB_ICONWARNING, true};
+    case M::Q1:
+      return {"You have decided to Stop the current Compression Process.\r\nAre you sure to Cancel?",
+              "tidy-Zaderuzo - QUESTiON", MB_ICONQUESTION | MB_YESNO, false};
+    case M::OldOutput:
+      return {"The existing file " + detail +
+                  " could not be deleted. It may be read-only or in use. Please correct the problem and try again.",
+              kWarning, MB_ICONWARNING, true};
+    case M::Exception: return {detail, Application().Title(), MB_ICONERROR, true};
+  }
+  return {};
+}
+
+TBuildSteps::TBuildSteps(const TBuildParts& parts, const IProjectSettings& settings, TBuildOptions options)
+    : ProgramFolder(ProgramFolderOfModule()), parts_(parts), settings_(settings), options_(std::move(options)) {}
+
+// ---------------------------------------------------------------------------
+// Small helpers over the window's controls
+
+void TBuildSteps::Pump(int times) {
+  for (int i = 0; i < times; ++i) Application().ProcessMessages();
+}
+
+TTreeNode* TBuildSteps::RootLine(const std::string& text) { return parts_.Tree->AddChild(nullptr, text); }
+
+void TBuildSteps::StepLine(TTreeNode* root, const std::string& text) {
+  TTreeNode* node = parts_.Tree->AddChild(root, text);
+  parts_.Tree->SetTopItem(node);
+}
+
+bool TBuildSteps::CancelRequested() const { return parts_.CancelFlag->Caption() == kRequested; }
+
+void TBuildSteps::SetCancelFlag(const std::string& text) { parts_.CancelFlag->SetCaption(text); }
+
+void TBuildSteps::SetLabel(TCustomLabel* label, const std::string& text) {
+  if (label) label->SetCaption(text);
+}
+
+void TBuildSteps::Show(TBuildMessage id, const std::string& detail) {
+  TBuildBox box = BuildBox(id, detail);
+  Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text, box.Caption, box.Flags);
+}
+
+void TBuildSteps::StartClip(bool copyClip) {
+  parts_.Animation->SetCommonAVI(copyClip ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);
+  parts_.Animation->SetActive(true);
+}
+
+void TBuildSteps::RemoveSpools() {
+  for (const std::string& name : {SpoolCab(), SpoolZip(), SpoolExe()}) DeleteIfExists(ProgramFolder + name);
+}
+
+void TBuildSteps::Unlock() {
+  if (locked_ && options_.Unlock) options_.Unlock();
+  locked_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Proceed
+
+bool TBuildSteps::Proceed(bool& leaveOpen) {
+  leaveOpen = false;
+  if (running_) return false;  // one build at a time
+  running_ = true;
+  struct TRunning {
+    bool& flag;
+    ~TRunning() { flag = false; }
+  } runningGuard{running_};
+
+  ProgramFolder = AddTrailingBackslash(ProgramFolder);
+  kind_ = settings_.Kind();
+  // A cancel confirmed at the end of the last build must not stop this one,
+  // and spools left by a crash must not be added to.
+  SetCancelFlag(kNone);
+  RemoveSpools();
+  const std::string output = settings_.OutputFileName();
+  DeleteIfExists(output);
+  if (FileExistsStr(output)) {
+    Show(TBuildMessage::OldOutput, output);
+    return false;
+  }
+  if (!kind_) return false;
+
+  try {
+    return RunKind(*kind_, leaveOpen);
+  } catch (const std::exception& e) {
+    // The build is abandoned whole: nothing half-written stays behind.
+    try {
+      parts_.Cabinet->Close();
+    } catch (const std::exception&) {
+    }
+    parts_.Zip->Cancel = false;
+    Unlock();
+    DeleteIfExists(output);
+    RemoveSpools();
+    SetCancelFlag(kNone);
+    Show(TBuildMessage::Exception, e.what());
+    leaveOpen = *kind_ == akCabinetArchive;
+    return false;
+  }
+}
+
+void TBuildSteps::GatherPatterns(const char* rootLine) {
+  parts_.Tree->Clear();
+  RootLine(rootLine);
+  parts_.Patterns->ClearItems();
+  parts_.Progress->SetPosition(0);
+  std::vector<TSourceItem> sources = settings_.Sources();
+  for (auto it = sources.rbegin(); it != sources.rend(); ++it) {
+    if (it->IsFolder ? FolderExistsStr(it->Path) : FileExistsStr(it->Path))
+      parts_.Patterns->AddItem(CabinetPattern(*it));
+  }
+  parts_.Tree->Clear();
+  StartClip(true);
+}
+
+bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
+  const std::string output = settings_.OutputFileName();
+  auto lockForArchive = [&] {
+    if (options_.Lock) {
+      options_.Lock();
+      locked_ = true;
+      parts_.Tree->Clear();
+      StartClip(true);
+      Pump();
+    }
+  };
+  auto failedArchive = [&](const std::string& target, TBuildMessage warning) {
+    Unlock();
+    DeleteIfExists(target);
+    if (!CancelRequested()) Show(warning);
+    SetCancelFlag(kNone);
+  };
+
+  switch (kind) {
+    case akCabinetArchive: {
+      GatherPatterns("Processing File Objects...");
+      lockForArchive();
+      if (AddCabinet(output)) {
+        Unlock();
+        return true;
+      }
+      failedArchive(output, TBuildMessage::W1);
+      leaveOpen = true;
+      return false;
+    }
+    case akCabinetSFX: {
+      GatherPatterns(options_.OneGatherLine ? "Processing File Objects..." : "Parsing File Objects...");
+      lockForArchive();
+      const std::string spool = ProgramFolder + SpoolCab();
+      if (!AddCabinet(spool)) {
+        failedArchive(spool, TBuildMessage::W1);
+        return false;
+      }
+      StartClip(false);
+      if (!MakeCabSFX(spool, output)) {
+        Unlock();
+        DeleteIfExists(spool);
+        DeleteIfExists(output);
+        Show(TBuildMessage::W2);
+        return false;
+      }
+      if (!FileExistsStr(output)) {
+        Unlock();
+        DeleteIfExists(spool);
+        if (!options_.QuietMissingCabSFX) Show(TBuildMessage::W3);
+        return false;
+      }
+      Unlock();
+      if (!DeleteFileA(spool.c_str())) Show(TBuildMessage::I1, spool);
+      return true;
+    }
+    case akZipArchive: {
+      if (!options_.Lock) {
+        parts_.Tree->Clear();
+        StartClip(true);
+      }
+      lockForArchive();
+      if (MakeZip(output)) {
+        Unlock();
+        return true;
+      }
+      failedArchive(output, TBuildMessage::W4);
+      return false;
+    }
+    case akZipSFX: {
+      if (!options_.Lock) {
+        parts_.Tree->Clear();
+        StartClip(true);
+      }
+      lockForArchive();
+      const std::string spool = ProgramFolder + SpoolZip();
+      if (!MakeZip(spool)) {
+        failedArchive(spool, TBuildMessage::W4);
+        return false;
+      }
+      StartClip(false);
+      if (MakeSFX(spool, output)) {
+        Unlock();
+        DeleteIfExists(spool);
+        return true;
+      }
+      Unlock();
+      Show(TBuildMessage::E1);
+      DeleteIfExists(spool);
+      DeleteIfExists(ProgramFolder + SpoolExe());
+      DeleteIfExists(output);
+      return false;
+    }
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// The archive steps
+
+bool TBuildSteps::AddCabinet(const std::string& target) {
+  SetLabel(parts_.TargetLabel, ExtractFileName(settings_.OutputFileName()));
+  TTreeNode* root = RootLine("Creating Package...");
+  TCabinetCompression value =
+      settings_.CabCompression() != ccLZX ? CompressionMSZip() : CompressionLZX(21);
+  TCabinetWriter& cab = *parts_.Cabinet;
+  cab.Open(target, "", kMaxCabinetSize, kFolderThreshold, 0);
+  const std::vector<std::string> patterns = parts_.Patterns->Items();
+  parts_.Progress->SetMax(static_cast<int>(patterns.size()));
+  parts_.Progress->SetStep(1);
+  int added = 0;
+  for (auto it = patterns.rbegin(); it != patterns.rend(); ++it) {
+    Pump(options_.MessagesBeforePattern);
+    const std::string folder = AddTrailingBackslash(ExtractFilePath(*it));
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA(it->c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    struct TFindGuard {
+      HANDLE h;
+      ~TFindGuard() { FindClose(h); }
+    } findGuard{find};
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == ".." || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      const std::string full = folder + name;
+      parts_.Progress->StepIt();
+      SetLabel(parts_.SourceLabel, full);
+      StepLine(root, "File \"" + full + "\" in Package.");
+      Pump(options_.MessagesAfterFileLine);
+      parts_.CancelFlag->Repaint();
+      if (CancelRequested()) {
+        cab.FlushCabinet(false);
+        cab.Close();
+        DeleteIfExists(target);
+        return false;
+      }
+      std::string stored = name;
+      if (settings_.SaveFolderNames()) stored = (folder.size() > 3 ? folder.substr(3) : std::string()) + name;
+      cab.AddFile(full, stored, false, value);
+      ++added;
+    } while (FindNextFileA(find, &fd));
+  }
+  if (added == 0) {
+    // Nothing to pack: an empty cabinet is no package.
+    cab.Close();
+    DeleteIfExists(target);
+    return false;
+  }
+  cab.FlushCabinet(false);
+  cab.Close();
+  parts_.Tree->SetTopItem(RootLine("Cabinet Archive Build Successful."));
+  Pump(2);
+  return FileExistsStr(target);
+}
+
+bool TBuildSteps::MakeZip(const std::string& target) {
+  TZipArchiver& zip = *parts_.Zip;
+  SetCancelFlag("");
+  zip.AddOptions.Clear();
+  zip.FSpecArgsList().clear();
+  std::vector<TSourceItem> sources = settings_.Sources();
+  for (auto it = sources.rbegin(); it != sources.rend(); ++it) {
+    if (it->IsFolder ? FolderExistsStr(it->Path) : FileExistsStr(it->Path))
+      zip.FSpecArgsList().push_back(ZipSpecification(*it));
+  }
+  if (settings_.SaveFolderNames()) zip.AddOptions.Include(AddDirNames);
+  if (settings_.AddSubDirs()) zip.AddOptions.Include(AddRecurseDirs);
+  if (settings_.AddHiddenFiles()) zip.AddOptions.Include(AddHiddenFiles);
+  if (settings_.MoveFiles()) zip.AddOptions.Include(AddMove);
+  if (settings_.ForceDOSNames()) zip.AddOptions.Include(AddForceDOS);
+  std::string password;
+  switch (settings_.ZipSFXStyle()) {
+    case zsDOS: password = settings_.Password(true); break;
+    case zsStandard:
+    case zsAdvanced: password = settings_.Password(false); break;
+    default: Show(TBuildMessage::C1); return false;
+  }
+  zip.AddCompLevel = settings_.ZipLevel();
+  if (!password.empty()) {
+    zip.AddOptions.Include(AddEncrypt);
+    zip.SetPassword(password);
+  } else {
+    zip.AddOptions.Exclude(AddEncrypt);
+  }
+  zip.SetDLLDirectory(ProgramFolder);
+  zip.SetZipFilename(target);
+  RootLine("Building Package...");
+  zip.AddFiles();
+  if (CancelRequested()) return false;
+  if (FileExistsStr(target)) return true;
+  Show(TBuildMessage::W5, std::to_string(GetLastError()));
+  return false;
+}
+
+bool TBuildSteps::MakeSFX(const std::string& zipPath, const std::string& output) {
+  const int style = settings_.ZipSFXStyle();
+  if (style == zsDOS) return MakeZipSFX(zipPath, output);
+  TZipArchiver& zip = *parts_.Zip;
+  creatingExe_ = RootLine("Creating EXE");
+  StepLine(creatingExe_, "Creating Data Section");
+  zip.SetZipFilename(zipPath);
+  zip.SFXCommandLine = settings_.RunAfterExtraction();
+  zip.SFXCaption = settings_.Title();
+  zip.SFXDefaultDir = settings_.DefaultExtractDir();
+  if (auto mode = OvrOptsFromText(settings_.OverwriteMode())) zip.SFXOverWriteMode = *mode;
+  zip.SFXOptions.Clear();
+  if (settings_.CanPreventExecuting()) zip.SFXOptions.Include(SFXAskCmdLine);
+  if (settings_.CanChangeFileList()) zip.SFXOptions.Include(SFXAskFiles);
+  if (settings_.HideOverwriteBox()) zip.SFXOptions.Include(SFXHideOverWriteBox);
+  StepLine(creatingExe_, "Appending Data Section");
+  if (options_.MessagesAfterDataSection) Pump();
+  zip.SFXPath = ProgramFolder + (style == zsAdvanced ? "Stub2.Bin" : "Stub1.Bin");
+  if (zip.ConvertSFX() != 0) return false;
+  const std::string exe = zip.ZipFilename();
+  CopyFileA(exe.c_str(), output.c_str(), TRUE);
+  if (!DeleteFileA(exe.c_str())) {
+    StepLine(creatingExe_, "Error Deleting Tempory File (" + exe + ").");
+    Show(TBuildMessage::I2, exe);
+  }
+  StepLine(creatingExe_, "Self-Extracting EXE Created.");
+  return FileExistsStr(output);
+}
+
+bool TBuildSteps::AppendStub(const std::string& stub, const std::string& archive, const std::string& output) {
+  THandleGuard in(CreateFileA(stub.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!in.Valid()) return false;
+  THandleGuard data(CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!data.Valid()) return false;
+  THandleGuard out(CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out.Valid()) return false;
+  return CopyAll(in.Get(), out.Get()) && CopyAll(data.Get(), out.Get());
+}
+
+bool TBuildSteps::MakeCabSFX(const std::string& cabinet, const std::string& output) {
+  SetLabel(parts_.SourceLabel, "Creating Self-Extracting Archive...");
+  SetLabel(parts_.TargetLabel, "");
+  creatingExe_ = RootLine("Creating EXE");
+  StepLine(creatingExe_, "Appending Executable Stub");
+  const std::string stub = ProgramFolder + CabSFXStub(settings_.CabSFXStyle());
+  if (!AppendStub(stub, cabinet, output)) {
+    DWORD code = GetLastError();
+    DeleteIfExists(output);
+    StepLine(creatingExe_, "Error Appending Stub!");
+    Show(TBuildMessage::E2, std::to_string(code));
+    return false;
+  }
+  StepLine(creatingExe_, "EXE Created Successfully");
+  return true;
+}
+
+bool TBuildSteps::MakeZipSFX(const std::string& zipPath, const std::string& output) {
+  SetLabel(parts_.SourceLabel, "Creating Self-Extracting Archive...");
+  SetLabel(parts_.TargetLabel, ExtractFileName(settings_.OutputFileName()));
+  creatingExe_ = RootLine("Creating EXE");
+  StepLine(creatingExe_, "Appending Executable Stub");
+  const std::string stub = ProgramFolder + ZipSFXStub(zsDOS);
+  if (!AppendStub(stub, zipPath, output)) {
+    DWORD code = GetLastError();
+    DeleteIfExists(output);
+    StepLine(creatingExe_, "Error Appending Stub!");
+    Show(TBuildMessage::E3, std::to_string(code));
+    return false;
+  }
+  StepLine(creatingExe_, "EXE Created Successfully");
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Cancel and progress
+
+void TBuildSteps::CancelClick() {
+  const bool zipKind = kind_ == akZipArchive || kind_ == akZipSFX;
+  if (zipKind && !parts_.Zip->Busy()) return;
+  TBuildBox q = BuildBox(TBuildMessage::Q1);
+  if (Seam().ShowBox(nullptr, q.Text, q.Caption, q.Flags) == IDYES) {
+    SetCancelFlag(kRequested);
+    parts_.CancelFlag->Repaint();
+    if (zipKind) parts_.Zip->Cancel = true;
+  }
+  Pump();
+}
+
+void TBuildSteps::ZipProgress(ProgressType type, const std::string& fileName, int fileSize) {
+  std::string name = fileName;
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+    return c == '/' ? '\\' : static_cast<char>(std::tolower(c));
+  });
+  TProgressBar& bar = *parts_.Progress;
+  auto reset = [&] {
+    bar.SetRange(1, 10);
+    bar.SetStep(1);
+    bar.SetPosition(1);
+  };
+  switch (type) {
+    case NewFile:
+      if (parts_.Tree->RootCount() > 0) StepLine(parts_.Tree->Root(0), "File '" + name + "' in package");
+      SetLabel(parts_.SourceLabel, name);
+      reset();
+      bar.SetMax(fileSize >= 65536 ? fileSize / 32768 : 1);
+      if (fileSize < 32768) bar.StepIt();
+      break;
+    case ProgressUpdate:
+      if (bar.Position() < bar.Max()) bar.StepIt();
+      break;
+    case EndOfBatch: reset(); break;
+  }
+  Pump();
+}

@@ -1,0 +1,317 @@
+// The build window end to end: fixture trees into a program folder that
+// holds the stand-in stubs and the zip library.
+#include "StatusUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ComCtrls.h"
+#include "EllipsisLabel.h"
+#include "Robot.h"
+#include "StdCtrls.h"
+#include "TestPaths.h"
+
+namespace {
+
+const char* const kShipped[] = {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin",
+                                "ZIPSFX.BIN", "ZIPDLL.DLL"};
+
+std::string Hex(const std::string& bytes) {
+  static const char* d = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += d[c >> 4];
+    out += d[c & 15];
+  }
+  return out;
+}
+
+// Where outputs are left for the independent readers on the host.
+std::string CheckDir() {
+  std::string dir = HostPath(std::string(TZ_BINARY_DIR) + "/test-output/build");
+  MakeDirs(dir);
+  return dir;
+}
+
+std::vector<std::string> Lines(TTreeView* tree) {
+  std::vector<std::string> out;
+  std::function<void(TTreeNode*)> walk = [&](TTreeNode* n) {
+    out.push_back(n->Text());
+    for (int i = 0; i < n->Count(); ++i) walk(n->Item(i));
+  };
+  for (int i = 0; i < tree->RootCount(); ++i) walk(tree->Root(i));
+  return out;
+}
+
+bool HasLine(TTreeView* tree, const std::string& line) {
+  auto lines = Lines(tree);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class BuildWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    MakeDirs(program.Path());
+    for (const char* f : kShipped) CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+    src = tmp / "SRC";
+    MakeDirs(src + "\\SUB");
+    WriteFileBytes(src + "\\A.TXT", std::string(40000, 'a') + "end of a");
+    WriteFileBytes(src + "\\B.TXT", "bee");
+    WriteFileBytes(src + "\\SUB\\C.TXT", "sea");
+    WriteFileBytes(tmp / "ONE.TXT", "one file");
+    form = new TProgressForm(nullptr);
+    form->Settings = &settings;
+    form->ProgramFolder = program.Path();
+    settings.Values.Sources = {{tmp / "ONE.TXT", false}, {src + "\\", true}};
+  }
+  void TearDown() override { delete form; }
+
+  bool Build(TArchiveKind kind, const std::string& outName) {
+    settings.Values.Kind = kind;
+    settings.Values.OutputFileName = out / outName;
+    form->Show();
+    return form->Proceed();
+  }
+  bool NoSpools() const {
+    return !FileExists(program / "Spool.Cab") && !FileExists(program / "Spool.Zip") && !FileExists(program / "Spool.exe");
+  }
+  std::vector<std::string> Captions() const {
+    std::vector<std::string> c;
+    for (const auto& b : robot.Boxes) c.push_back(b.Caption + ": " + b.Text);
+    return c;
+  }
+
+  TRobot robot;
+  TTempDir tmp;
+  TTempDir program;
+  TTempDir out;
+  std::string src;
+  TSettingsValues settings;
+  TProgressForm* form = nullptr;
+};
+
+}  // namespace
+
+TEST_F(BuildWindowTest, EveryKindAndStyleBuildsAReadablePackage) {
+  struct Row {
+    const char* name;
+    TArchiveKind kind;
+    TCabSFXStyle cab;
+    TZipSFXStyle zip;
+    bool folderNames;
+    const char* password;
+    const char* stub;  // what stands in front of the archive
+  };
+  const Row rows[] = {
+      {"cab", akCabinetArchive, cs16Bit, zsStandard, false, "", nullptr},
+      {"cab-folders", akCabinetArchive, cs16Bit, zsStandard, true, "", nullptr},
+      {"cabsfx16", akCabinetSFX, cs16Bit, zsStandard, false, "", "CabStub1.Bin"},
+      {"cabsfx32", akCabinetSFX, cs32Bit, zsStandard, true, "", "CabStub2.Bin"},
+      {"zip", akZipArchive, cs16Bit, zsStandard, false, "", nullptr},
+      {"zip-folders-pw", akZipArchive, cs16Bit, zsStandard, true, "secret", nullptr},
+      {"zipsfx-standard", akZipSFX, cs16Bit, zsStandard, false, "", "Stub1.Bin"},
+      {"zipsfx-advanced", akZipSFX, cs16Bit, zsAdvanced, true, "pw", "Stub2.Bin"},
+      {"zipsfx-dos", akZipSFX, cs16Bit, zsDOS, false, "", "Stub3.Bin"},
+  };
+  std::string manifest;
+  const std::string rel = src.substr(3) + "\\";       // folder names as stored
+  const std::string oneRel = tmp.Path().substr(3) + "\\";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    robot.Boxes.clear();
+    settings.Values.CabSFXStyle = r.cab;
+    settings.Values.ZipSFXStyle = r.zip;
+    settings.Values.SaveFolderNames = r.folderNames;
+    settings.Values.Password = r.password;
+    const bool cab = r.kind == akCabinetArchive || r.kind == akCabinetSFX;
+    const std::string file = std::string(r.name) + (r.stub ? ".exe" : cab ? ".cab" : ".zip");
+    ASSERT_TRUE(Build(r.kind, file)) << ::testing::PrintToString(Captions());
+    EXPECT_TRUE(robot.Boxes.empty()) << ::testing::PrintToString(Captions());
+    EXPECT_TRUE(NoSpools());
+    std::string bytes = ReadFileBytes(out / file);
+    if (r.stub) {
+      std::string stub = ReadFileBytes(program / r.stub);
+      EXPECT_EQ(bytes.compare(0, stub.size(), stub), 0) << "stub in front";
+      if (r.kind == akZipSFX) {
+        EXPECT_EQ(bytes.compare(stub.size(), 3, r.zip == zsDOS ? "PK\3" : "MPU"), 0);
+      }
+    }
+    CopyFileA((out / file).c_str(), (CheckDir() + "\\" + file).c_str(), FALSE);
+    if (cab) {
+      // The source list's own order; the folder's own files only.
+      std::vector<std::string> names = {"ONE.TXT", "A.TXT", "B.TXT"};
+      if (r.folderNames) names = {oneRel + "ONE.TXT", rel + "A.TXT", rel + "B.TXT"};
+      for (const auto& n : names) manifest += file + "|" + n + "\n";
+      EXPECT_TRUE(HasLine(form->TreeView1, "Cabinet Archive Build Successful."));
+      EXPECT_TRUE(HasLine(form->TreeView1, "File \"" + src + "\\A.TXT\" in Package.") || r.kind == akCabinetSFX);
+    } else {
+      std::string expect = "archive\t" + file + "\n";
+      if (*r.password) expect += std::string("password\t") + r.password + "\n";
+      // Zip names use forward slashes and no drive.
+      auto zipName = [&](const std::string& folder, const std::string& name) {
+        std::string n = r.folderNames ? folder + name : name;
+        std::replace(n.begin(), n.end(), '\\', '/');
+        return n;
+      };
+      expect += "entry\t" + zipName(oneRel, "ONE.TXT") + "\t" + Hex("one file") + "\n";
+      expect += "entry\t" + zipName(rel, "A.TXT") + "\t" + Hex(std::string(40000, 'a') + "end of a") + "\n";
+      expect += "entry\t" + zipName(rel, "B.TXT") + "\t" + Hex("bee") + "\n";
+      if (r.stub) expect += "unzip\t1\n";  // "extra bytes at beginning"
+      WriteFileBytes(CheckDir() + "\\" + file + ".expect", expect);
+      EXPECT_TRUE(HasLine(form->TreeView1, "Building Package..."));
+    }
+  }
+  WriteFileBytes(CheckDir() + "\\manifest.txt", manifest);
+}
+
+TEST_F(BuildWindowTest, StepLogOfACabinetSelfExtractor) {
+  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  ASSERT_TRUE(Build(akCabinetSFX, "log.exe"));
+  EXPECT_EQ(Lines(form->TreeView1),
+            (std::vector<std::string>{"Creating Package...", "File \"" + src + "\\B.TXT\" in Package.",
+                                      "Cabinet Archive Build Successful.", "Creating EXE",
+                                      "Appending Executable Stub", "EXE Created Successfully"}));
+  EXPECT_EQ(form->SourceLabel->Caption(), "Creating Self-Extracting Archive...");
+}
+
+TEST_F(BuildWindowTest, VanishedSourcesAreSkippedButNoSourceAtAllFails) {
+  settings.Values.Sources.push_back({tmp / "GONE.TXT", false});
+  settings.Values.Sources.push_back({tmp / "GONEDIR\\", true});
+  EXPECT_TRUE(Build(akCabinetArchive, "some.cab"));
+  EXPECT_TRUE(robot.Boxes.empty());
+
+  settings.Values.Sources = {{tmp / "GONE.TXT", false}};
+  EXPECT_FALSE(Build(akCabinetArchive, "none.cab"));
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " + BuildBox(TBuildMessage::W1).Text}));
+  EXPECT_FALSE(FileExists(out / "none.cab"));
+  EXPECT_FALSE(HasLine(form->TreeView1, "Cabinet Archive Build Successful."));
+  EXPECT_TRUE(form->Visible()) << "a failed Cabinet Archive leaves the window open";
+
+  robot.Boxes.clear();
+  EXPECT_FALSE(Build(akZipArchive, "none.zip"));
+  ASSERT_EQ(robot.Boxes.size(), 3u) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(robot.Boxes[0].Text, "Error - no files to zip");
+  EXPECT_EQ(robot.Boxes[1].Text.rfind("Error Compressing Files. Error Code ", 0), 0u);
+  EXPECT_EQ(robot.Boxes[2].Text, BuildBox(TBuildMessage::W4).Text);
+  EXPECT_FALSE(FileExists(out / "none.zip"));
+}
+
+TEST_F(BuildWindowTest, MissingStubsGiveTheirMessagesAndLeaveNothing) {
+  DeleteFileA((program / "CabStub1.Bin").c_str());
+  EXPECT_FALSE(Build(akCabinetSFX, "cabsfx.exe"));
+  ASSERT_EQ(robot.Boxes.size(), 2u);
+  EXPECT_EQ(robot.Boxes[0].Text.rfind("There was a problem when we tried to make your Cabinet Archive Self-Exctracting", 0), 0u);
+  EXPECT_EQ(robot.Boxes[0].Caption, "tidy-Zaderuzo - ERROR");
+  EXPECT_EQ(robot.Boxes[1].Text, BuildBox(TBuildMessage::W2).Text);
+  EXPECT_TRUE(HasLine(form->TreeView1, "Error Appending Stub!"));
+  EXPECT_FALSE(FileExists(out / "cabsfx.exe"));
+  EXPECT_TRUE(NoSpools());
+
+  robot.Boxes.clear();
+  // Without its stub the component looks for the default one.
+  DeleteFileA((program / "Stub1.Bin").c_str());
+  DeleteFileA((program / "ZIPSFX.BIN").c_str());
+  EXPECT_FALSE(Build(akZipSFX, "zipsfx.exe"));
+  ASSERT_EQ(robot.Boxes.size(), 2u) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(robot.Boxes[0].Text, "Error - ZIPSFX.BIN not found");
+  EXPECT_EQ(robot.Boxes.back().Text, "Error Occurred While Attemping to Create Self-Extractor.");
+  EXPECT_EQ(robot.Boxes.back().Caption, "Error");
+  EXPECT_FALSE(FileExists(out / "zipsfx.exe"));
+  EXPECT_TRUE(NoSpools());
+
+  robot.Boxes.clear();
+  DeleteFileA((program / "Stub3.Bin").c_str());
+  settings.Values.ZipSFXStyle = zsDOS;
+  EXPECT_FALSE(Build(akZipSFX, "dossfx.exe"));
+  ASSERT_EQ(robot.Boxes.size(), 2u) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(robot.Boxes[0].Text.rfind("There was a problem when we tried to make your Zip Archive Self-Exctracting", 0), 0u);
+  EXPECT_EQ(robot.Boxes[1].Text, BuildBox(TBuildMessage::E1).Text);
+  EXPECT_FALSE(FileExists(out / "dossfx.exe"));
+  EXPECT_TRUE(NoSpools());
+}
+
+TEST_F(BuildWindowTest, CancelDuringACabinetBuild) {
+  // The click waits in the queue until the build pumps messages.
+  struct Row { int answer; bool built; };
+  for (Row r : {Row{IDYES, false}, Row{IDNO, true}}) {
+    SCOPED_TRACE(r.answer == IDYES ? "yes" : "no");
+    robot.Boxes.clear();
+    robot.Answers = {r.answer};
+    settings.Values.Kind = akCabinetArchive;
+    form->Show();
+    PostMessageA(form->Button1->Handle(), BM_CLICK, 0, 0);
+    settings.Values.OutputFileName = out / "cancel.cab";
+    EXPECT_EQ(form->Proceed(), r.built);
+    ASSERT_EQ(robot.Boxes.size(), 1u) << ::testing::PrintToString(Captions());
+    EXPECT_EQ(robot.Boxes[0].Text, "You have decided to Stop the current Compression Process.\r\nAre you sure to Cancel?");
+    EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
+    EXPECT_EQ(FileExists(out / "cancel.cab"), r.built);
+    EXPECT_EQ(form->CancelLabel->Caption(), "None");
+  }
+  // A cancel left over from the last build does not stop the next.
+  form->CancelLabel->SetCaption("Requested");
+  EXPECT_TRUE(Build(akCabinetArchive, "next.cab"));
+}
+
+TEST_F(BuildWindowTest, CancelDuringAZipBuildLeavesNoPartialZip) {
+  WriteFileBytes(src + "\\BIG.BIN", std::string(3 << 20, 'x'));
+  robot.Answers = {IDYES};
+  // Pressed before the library runs: nothing is asked.
+  form->Show();
+  form->Button1Click(form->Button1);
+  EXPECT_TRUE(robot.Boxes.empty());
+  form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+    if (t == NewFile && robot.Boxes.empty()) form->Button1Click(form->Button1);
+    form->ZipArchiver1Progress(s, t, n, size);
+  };
+  EXPECT_FALSE(Build(akZipArchive, "cancel.zip"));
+  ASSERT_EQ(robot.Boxes.size(), 1u) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(robot.Boxes[0].Caption, "tidy-Zaderuzo - QUESTiON");
+  EXPECT_FALSE(FileExists(out / "cancel.zip"));
+  EXPECT_TRUE(NoSpools());
+}
+
+TEST_F(BuildWindowTest, StaleFilesAndLockedFiles) {
+  // A spool left by a crash is removed first and never added to.
+  WriteFileBytes(program / "Spool.Zip", "not a zip at all");
+  EXPECT_TRUE(Build(akZipSFX, "fresh.exe")) << ::testing::PrintToString(Captions());
+  EXPECT_TRUE(NoSpools());
+
+  // An old output that cannot be deleted fails the build.
+  WriteFileBytes(out / "old.zip", "old package");
+  SetFileAttributesA((out / "old.zip").c_str(), FILE_ATTRIBUTE_READONLY);
+  robot.Boxes.clear();
+  EXPECT_FALSE(Build(akZipArchive, "old.zip"));
+  ASSERT_EQ(robot.Boxes.size(), 1u);
+  EXPECT_EQ(robot.Boxes[0].Text, BuildBox(TBuildMessage::OldOutput, out / "old.zip").Text);
+  SetFileAttributesA((out / "old.zip").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadFileBytes(out / "old.zip"), "old package");
+
+  // A source held open without sharing: the cabinet error is shown once,
+  // nothing is left behind and the window can build again.
+  HANDLE held = CreateFileA((src + "\\B.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  robot.Boxes.clear();
+  EXPECT_FALSE(Build(akCabinetSFX, "locked.exe"));
+  CloseHandle(held);
+  ASSERT_EQ(robot.Boxes.size(), 1u) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(robot.Boxes[0].Text.rfind("Cabinet error ", 0), 0u);
+  EXPECT_FALSE(FileExists(out / "locked.exe"));
+  EXPECT_TRUE(NoSpools());
+  EXPECT_FALSE(form->Building());
+  robot.Boxes.clear();
+  EXPECT_TRUE(Build(akCabinetSFX, "locked.exe"));
+}
+
+TEST_F(BuildWindowTest, NoKindAndBadStyle) {
+  settings.HasNoKind = true;
+  EXPECT_FALSE(Build(akCabinetArchive, "nokind.cab"));
+  EXPECT_TRUE(robot.Boxes.empty());
+  settings.HasNoKind = false;
+  settings.ZipSFXStyleRaw = 7;
+  EXPECT_FALSE(Build(akZipArchive, "style.zip"));
+  ASSERT_GE(robot.Boxes.size(), 1u);
+  EXPECT_EQ(robot.Boxes[0].Caption, "CRiTiCAL ERROR");
+  EXPECT_EQ(robot.Boxes[0].Text,
+            "Unexpected Exception #G32 - User is not in ZIP/ZIPSfx mode. Contact VEXA if you receive this error.");
+}
