@@ -1,0 +1,415 @@
+#include "Main.h"
+
+#include <shellapi.h>
+
+#include "Description.h"
+#include "Seam.h"
+
+namespace {
+#include "MainForm.inc"
+
+TMenuItemSpec Item(UINT id, const char* caption, const char* shortcut = "", WORD key = 0, bool ctrl = false) {
+  TMenuItemSpec spec;
+  spec.Id = id;
+  spec.Caption = caption;
+  spec.Shortcut = shortcut;
+  spec.Key = key;
+  spec.Ctrl = ctrl;
+  return spec;
+}
+
+TMenuItemSpec Top(const char* caption) {
+  TMenuItemSpec spec = Item(0, caption);
+  spec.TopLevel = true;
+  return spec;
+}
+
+const std::vector<TMenuItemSpec>& MenuItems() {
+  static const std::vector<TMenuItemSpec> items = {
+      Top("&File"),
+      Item(cmNew, "&New", "Ctrl+N", 'N', true),
+      Item(cmOpen, "&Open...", "Ctrl+O", 'O', true),
+      Item(cmSave, "&Save", "Ctrl+S", 'S', true),
+      Item(cmSaveAs, "Save &As...", "Ctrl+A", 'A', true),
+      Item(0, "-"),
+      Item(cmBuild, "&Build Archive!", "Ctrl+F9", VK_F9, true),
+      Item(0, "-"),
+      Item(cmExit, "E&xit"),
+      Top("&Navigate"),
+      Item(cmNavArchiveInfo, "&General Archive Information", "Ctrl+1", '1', true),
+      Item(cmNavSourceFiles, "&Source Files", "Ctrl+2", '2', true),
+      Item(cmNavHelpPage, "&For Your Information", "Ctrl+3", '3', true),
+      Item(cmNavCompression, "&Compression Options", "Ctrl+4", '4', true),
+      Item(cmNavSelfExtraction, "Self-E&xtraction Settings", "Ctrl+5", '5', true),
+      Top("&Help"),
+      Item(cmHelpContents, "&Contents", "F1", VK_F1, false),
+      Item(cmHelpIntroduction, "&Introduction"),
+      Item(0, "-"),
+      Item(cmHelpWeb, "&VEXA On the Web..."),
+      Item(cmHelpMail, "Send Us &E-Mail"),
+      Item(0, "-"),
+      Item(cmHelpAbout, "&About..."),
+  };
+  return items;
+}
+
+const char* const kFocusTexts[][2] = {
+    {"e1", "The Title Of Your Package"},
+    {"pass1", "Choose A Password To Protect your Package"},
+    {"pass2", "Enter the Password again for verification"},
+    {"CheckBox2", "Files will be deleted after compression"},
+    {"CheckBox3", "Force To Store Files in DOS '8.3' Filename Format"},
+    {"r1", "Press F1 for more help on this Item"},
+    {"r2", "Press F1 for more help on this Item"},
+    {"r3", "Press F1 for more help on this Item"},
+    {"r4", "Press F1 for more help on this Item"},
+};
+
+}  // namespace
+
+std::string ProgramFolderPath() {
+  char path[MAX_PATH * 4];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string p(path, n);
+  size_t sep = p.find_last_of('\\');
+  return sep == std::string::npos ? std::string() : p.substr(0, sep + 1);
+}
+
+TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
+  RegisterStudioClasses();
+  static bool registered = [] {
+    RegisterClass(TTabSet::ClassInfo());
+    RegisterClass(TDirectoryView::ClassInfo());
+    RegisterClass(TFileView::ClassInfo());
+    return true;
+  }();
+  (void)registered;
+  programFolder_ = ProgramFolderPath();
+
+  Field("e1", e1); Field("e2", e2); Field("pass1", pass1); Field("pass2", pass2);
+  Field("execution", execution); Field("defaultDir", defaultDir); Field("ovrChoice", ovrChoice);
+  Field("r1", r1); Field("r2", r2); Field("r3", r3); Field("r4", r4);
+  Field("cabsfx1", cabsfx1); Field("cabsfx2", cabsfx2);
+  Field("CheckBox1", CheckBox1); Field("CheckBox2", CheckBox2); Field("CheckBox3", CheckBox3);
+  Field("CheckBox4", CheckBox4); Field("CheckBox5", CheckBox5);
+  Field("p1", p1); Field("p2", p2); Field("p3", p3);
+  Field("TrackBar1", TrackBar1); Field("TrackBar2", TrackBar2);
+  Field("TabSet1", TabSet1); Field("Notebook1", Notebook1); Field("Notebook2", Notebook2);
+  Field("ZipCompress", ZipCompress); Field("cabCompress", cabCompress); Field("PermGroup", PermGroup);
+  Field("PassLabel", PassLabel); Field("PassLabel1", PassLabel1); Field("PassLabel2", PassLabel2);
+  Field("OvrLabel", OvrLabel); Field("RunLabel", RunLabel); Field("DirLabel", DirLabel); Field("DosLabel", DosLabel);
+  Field("SourceDirView", SourceDirView); Field("SourceFileView", SourceFileView);
+  Field("SourceListView", SourceListView); Field("SourceImages", SourceImages);
+  Field("TheStatusBar", TheStatusBar); Field("SideBar1", SideBar1); Field("ToolBar1", ToolBar1);
+  Field("SideSelfExtraction", SideSelfExtraction);
+  Field("NewButton", NewButton); Field("OpenButton", OpenButton); Field("SaveButton", SaveButton);
+  Field("BuildButton", BuildButton); Field("TestButton", TestButton); Field("HelpButton", HelpButton);
+  Field("WebButton", WebButton); Field("UrlLabel1", UrlLabel1);
+
+  Handler("Changed", &TForm1::Changed);
+  Handler("e2Change", &TForm1::e2Change);
+  Handler("KindClick", &TForm1::KindClick);
+  Handler("TabSet1Change", &TForm1::TabSet1Change);
+  Handler("FocusStatus", &TForm1::FocusStatus);
+  Handler("ClearStatus", &TForm1::ClearStatus);
+  Handler("SourceDirViewChange", &TForm1::SourceDirViewChange);
+  Handler("AddFolderClick", &TForm1::AddFolderClick);
+  Handler("AddFileClick", &TForm1::AddFileClick);
+  Handler("RemoveClick", &TForm1::RemoveClick);
+  Handler("BrowseClick", &TForm1::BrowseClick);
+  Handler("SideBarClick", &TForm1::SideBarClick);
+  Handler("ToolButtonClick", &TForm1::ToolButtonClick);
+  Handler("HelpPageClick", &TForm1::HelpPageClick);
+  Handler("FormCloseQuery", &TForm1::FormCloseQuery);
+  Handler("FormResize", &TForm1::FormResize);
+  LoadDescription(kMainForm);
+
+  // File and folder pictures of the source list.
+  SHFILEINFOA info{};
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  SHGetFileInfoA("file.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
+  SHGetFileInfoA(windows, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
+  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_WINLOGO));
+
+  // As the window is created: the help file beside the program, a new
+  // project, the directory tree at the program's folder.
+  Application().SetHelpFile(programFolder_ + "Mainhelp.hlp");
+  SizeLocked = true;
+  ShowPage(pgArchiveInfo);
+  commands_.New();
+  SourceDirView->SetDirectory(programFolder_);
+  SizeLocked = false;
+  menu_->Attach(Handle());
+}
+
+TForm1::~TForm1() { menu_.reset(); }
+
+// ---------------------------------------------------------------------------
+// IStudioControls
+
+TWinControl* TForm1::TextControl(TStudioText which) const {
+  switch (which) {
+    case TStudioText::e1: return e1;
+    case TStudioText::e2: return e2;
+    case TStudioText::pass1: return pass1;
+    case TStudioText::pass2: return pass2;
+    case TStudioText::ovrChoice: return ovrChoice;
+    case TStudioText::execution: return execution;
+    case TStudioText::defaultDir: return defaultDir;
+    case TStudioText::Count: break;
+  }
+  return nullptr;
+}
+
+TControl* TForm1::CheckControl(TStudioCheck which) const {
+  TControl* const controls[] = {r1, r2, r3, r4, CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5,
+                                p1, p2, p3, cabsfx1, cabsfx2};
+  return controls[static_cast<size_t>(which)];
+}
+
+std::string TForm1::Text(TStudioText which) const { return TextControl(which)->Text(); }
+void TForm1::SetText(TStudioText which, const std::string& text) {
+  if (which == TStudioText::ovrChoice) {
+    // One of the list's texts is selected, so it stays when the window is made.
+    int index = ovrChoice->IndexOf(text);
+    if (index >= 0) ovrChoice->SetItemIndex(index);
+    if (ovrChoice->Text() != text) ovrChoice->SetText(text);
+    return;
+  }
+  if (TextControl(which)->Text() != text) TextControl(which)->SetText(text);
+}
+
+bool TForm1::Checked(TStudioCheck which) const {
+  TControl* c = CheckControl(which);
+  if (auto* r = dynamic_cast<TRadioButton*>(c)) return r->Checked();
+  return static_cast<TCheckBox*>(c)->Checked();
+}
+
+void TForm1::SetChecked(TStudioCheck which, bool on) {
+  TControl* c = CheckControl(which);
+  if (auto* r = dynamic_cast<TRadioButton*>(c))
+    r->SetChecked(on);
+  else
+    static_cast<TCheckBox*>(c)->SetChecked(on);
+}
+
+int TForm1::Position(TStudioSlider which) const {
+  return (which == TStudioSlider::TrackBar1 ? TrackBar1 : TrackBar2)->Position();
+}
+
+void TForm1::SetPosition(TStudioSlider which, int position) {
+  (which == TStudioSlider::TrackBar1 ? TrackBar1 : TrackBar2)->SetPosition(ClampSlider(which, position));
+}
+
+std::vector<TSourceEntry> TForm1::SourceEntries() const {
+  std::vector<TSourceEntry> entries;
+  for (int i = 0; i < SourceListView->Count(); ++i)
+    entries.push_back({SourceListView->Item(i)->Caption(), SourceListView->Item(i)->ImageIndex()});
+  return entries;
+}
+
+void TForm1::AddSource(const TSourceEntry& entry) {
+  TListItem* item = SourceListView->Add();
+  item->SetCaption(entry.Caption);
+  item->SetImageIndex(entry.ImageIndex);
+}
+
+// ---------------------------------------------------------------------------
+// IStudioView
+
+void TForm1::SetStatus(const std::string& text) {
+  TheStatusBar->SetSimpleText(text);
+  TheStatusBar->Repaint();
+  Application().ProcessMessages();
+}
+
+void TForm1::SetProjectCaption(const std::string& name) {
+  projectCaption_ = name;
+  SetCaption("tidy Zaderuzo Studio - " + name);
+}
+
+void TForm1::ShowKind(TArchiveKind kind) {
+  TKindLayout layout = KindLayout(kind);
+  SideSelfExtraction->SetVisible(layout.SelfExtraction);
+  menu_->SetVisible(cmNavSelfExtraction, layout.SelfExtraction);
+  if (layout.SfxPage) Notebook2->SetPageIndex(static_cast<int>(*layout.SfxPage));
+  ZipCompress->SetVisible(layout.ZipCompression);
+  cabCompress->SetVisible(!layout.ZipCompression);
+  // Disabling keeps the values: they are saved and checked by Build.
+  for (TControl* c : std::initializer_list<TControl*>{CheckBox5, CheckBox1, CheckBox2, CheckBox3, pass1, pass2,
+                                                      PassLabel, PassLabel1, PassLabel2})
+    c->SetEnabled(layout.ZipOptions);
+}
+
+void TForm1::ShowStyle(int tab) {
+  TStyleLayout layout = StyleLayout(tab);
+  for (TControl* c : std::initializer_list<TControl*>{OvrLabel, ovrChoice, RunLabel, execution, DirLabel, defaultDir,
+                                                      PermGroup})
+    c->SetVisible(layout.ExtractionSettings);
+  DosLabel->SetVisible(layout.DosText);
+  p3->SetEnabled(layout.HideOverwriteEnabled);
+}
+
+void TForm1::ShowPage(int page) {
+  Notebook1->SetPageIndex(page);
+  for (UINT id = cmNavArchiveInfo; id <= cmNavSelfExtraction; ++id)
+    menu_->SetChecked(id, static_cast<int>(id - cmNavArchiveInfo) == page);
+}
+
+void TForm1::LockForBuild() {
+  rememberedPage_ = Notebook1->PageIndex();
+  Notebook1->SetEnabled(false);
+  SideBar1->SetEnabled(false);
+  menu_->SetTopEnabled("&File", false);
+  menu_->SetTopEnabled("&Navigate", false);
+  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
+  Notebook1->SetPageIndex(pgProcessing);
+}
+
+void TForm1::UnlockAfterBuild() {
+  Notebook1->SetPageIndex(rememberedPage_);
+  Notebook1->SetEnabled(true);
+  SideBar1->SetEnabled(true);
+  menu_->SetTopEnabled("&File", true);
+  menu_->SetTopEnabled("&Navigate", true);
+  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
+}
+
+void TForm1::ShowAboutHeld() {
+  if (AboutBox) AboutBox->ShowAbout(true);
+}
+
+// ---------------------------------------------------------------------------
+// Handlers
+
+void TForm1::Changed(TComponent*) { commands_.Changed(); }
+
+void TForm1::e2Change(TComponent*) {
+  commands_.Changed();
+  SetStatus("The Filename Which you want your Package to be stored");
+}
+
+void TForm1::KindClick(TComponent* sender) {
+  TRadioButton* const kinds[] = {r1, r2, r3, r4};
+  for (int k = 0; k < 4; ++k)
+    if (sender == kinds[k] && kinds[k]->Checked()) commands_.KindClick(static_cast<TArchiveKind>(k));
+}
+
+void TForm1::TabSet1Change(TComponent*, int newTab) { commands_.StyleChange(newTab); }
+
+void TForm1::FocusStatus(TComponent* sender) {
+  for (const auto& row : kFocusTexts)
+    if (sender->Name() == row[0]) SetStatus(row[1]);
+}
+
+void TForm1::ClearStatus(TComponent*) { SetStatus(""); }
+
+void TForm1::SourceDirViewChange(TComponent*) {
+  SetStatus("Reading Directory Structure");
+  if (!SourceFileView->SetDirectory(SourceDirView->Directory())) {
+    SetStatus("Error Reading Directory Information (E" + std::to_string(GetLastError()) + ")");
+    return;
+  }
+  SetStatus("");
+}
+
+void TForm1::AddFolderClick(TComponent*) { commands_.AddFolder(SourceDirView->Directory()); }
+
+void TForm1::AddFileClick(TComponent*) { commands_.AddFile(SourceFileView->SelectedPath()); }
+
+void TForm1::RemoveClick(TComponent*) {
+  int count = SourceListView->SelCount();
+  if (count == 0) return;
+  if (count >= 2 && Application().MessageBox(RemoveConfirmText(count), "tidy Disk-Zaderuzo - CONFiRMATiON",
+                                             MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+    return;
+  for (int i = SourceListView->Count() - 1; i >= 0; --i)
+    if (SourceListView->Item(i)->Selected()) SourceListView->Delete(i);
+  commands_.Changed();
+}
+
+void TForm1::BrowseClick(TComponent*) { commands_.BrowseOutput(); }
+
+void TForm1::SideBarClick(TComponent* sender) { ShowPage(sender->Tag); }
+
+void TForm1::ToolButtonClick(TComponent* sender) {
+  if (sender == NewButton) Command(cmNew);
+  else if (sender == OpenButton) Command(cmOpen);
+  else if (sender == SaveButton) Command(cmSave);
+  else if (sender == BuildButton) Command(cmBuild);
+  else if (sender == TestButton) commands_.TestRun();
+  else if (sender == HelpButton) HelpContents();
+  else if (sender == WebButton) OpenAddress(kMakerHomePage);
+}
+
+void TForm1::HelpPageClick(TComponent* sender) {
+  switch (sender->Tag) {
+    case 0: Application().HelpJump("BigWelcome"); break;
+    case 1: Application().HelpJump("About"); break;
+    case 2: if (ContactBox) ContactBox->ShowModal(); break;
+    case 3: OpenAddress(kProductPage); break;
+    default: break;
+  }
+}
+
+void TForm1::FormCloseQuery(TComponent*, bool& canClose) { canClose = commands_.CloseQuery(); }
+
+void TForm1::FormResize(TComponent*) {
+  if (SizeLocked || !HandleAllocated() || (Width() == 510 && Height() == 397)) return;
+  SizeLocked = true;
+  SetWindowState(TWindowState::wsNormal);
+  SetBounds(Left(), Top(), 510, 397);
+  SizeLocked = false;
+}
+
+void TForm1::OpenAddress(const std::string& address) {
+  UrlLabel1->SetCaption(address);
+  Application().ProcessMessages();
+  UrlLabel1->Click();
+}
+
+void TForm1::HelpContents() {
+  Seam().Help(Application().Handle(), programFolder_ + "MainHelp.Hlp", HELP_FINDER, 0);
+}
+
+void TForm1::Command(UINT id) {
+  switch (id) {
+    case cmNew: commands_.New(); break;
+    case cmOpen: commands_.Open(); break;
+    // The File menu's Save does as the toolbar's Save.
+    case cmSave: commands_.Save(); break;
+    case cmSaveAs: commands_.SaveAs(); break;
+    case cmBuild: commands_.Build(); break;
+    case cmExit: Close(); break;
+    case cmNavArchiveInfo:
+    case cmNavSourceFiles:
+    case cmNavHelpPage:
+    case cmNavCompression:
+    case cmNavSelfExtraction:
+      if (!commands_.Building()) ShowPage(static_cast<int>(id - cmNavArchiveInfo));
+      break;
+    case cmHelpContents: HelpContents(); break;
+    case cmHelpIntroduction: Application().HelpJump("BigWelcome"); break;
+    case cmHelpWeb: OpenAddress(kMakerHomePage); break;
+    case cmHelpMail: OpenAddress(std::string("mailto:") + kMakerMail); break;
+    case cmHelpAbout: if (AboutBox) AboutBox->ShowAbout(false); break;
+    default: break;
+  }
+}
+
+void TForm1::WndProc(TMessage& m) {
+  // Menu commands and shortcuts (no control sends them).
+  if (m.Msg == WM_COMMAND && m.LParam == 0 && HIWORD(m.WParam) <= 1) {
+    try {
+      Command(LOWORD(m.WParam));
+    } catch (...) {
+      Application().HandleException();
+    }
+    m.Result = 0;
+    return;
+  }
+  TForm::WndProc(m);
+}

@@ -1,0 +1,35 @@
+// The Studio program: title and help file, the splash while the start-up
+// windows are made, then the message loop.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "About.h"
+#include "Main.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  TApplication& app = Application();
+  app.SetTitle(kStudioTitle);
+  app.SetHelpFile("Mainhelp.hlp");
+  try {
+    auto* splash = new TSplash(nullptr);
+    splash->Show();
+    splash->Update();
+
+    TForm1* form1 = app.CreateForm<TForm1>();
+    // A project named as the first argument is loaded while the main
+    // window is made; anything that is not an existing file is ignored.
+    if (__argc > 1) form1->OpenCommandLineProject(__argv[1]);
+    // The build window comes next, then the About and contact boxes.
+    form1->AboutBox = app.CreateForm<TForm2>();
+    form1->ContactBox = app.CreateForm<TForm3>();
+
+    splash->Hide();
+    delete splash;
+    app.Run();
+  } catch (...) {
+    app.HandleException();
+    return 1;
+  }
+  return 0;
+}
