@@ -6,6 +6,20 @@
 
 #include "About.h"
 #include "Main.h"
+#include "StatusUnit.h"
+
+namespace {
+// The build window as the main window drives it.
+class TProgressWindow : public IBuildWindow {
+public:
+  explicit TProgressWindow(TProgressForm* form) : form_(form) {}
+  void Show() override { form_->Show(); }
+  bool Proceed() override { return form_->Proceed(); }
+
+private:
+  TProgressForm* form_;
+};
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TApplication& app = Application();
@@ -21,6 +35,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // window is made; anything that is not an existing file is ignored.
     if (__argc > 1) form1->OpenCommandLineProject(__argv[1]);
     // The build window comes next, then the About and contact boxes.
+    TProgressForm* progress = app.CreateForm<TProgressForm>();
+    progress->Settings = &form1->Settings();
+    TProgressWindow buildWindow(progress);
+    form1->SetBuildWindow(&buildWindow);
     form1->AboutBox = app.CreateForm<TForm2>();
     form1->ContactBox = app.CreateForm<TForm3>();
 

@@ -325,3 +325,67 @@ TEST_F(StudioMain, FocusTextsAndFixedSize) {
 }
 
 }  // namespace
+
+#include "StatusUnit.h"
+
+namespace {
+
+// The build window reading the main window's controls.
+class TRealBuild : public IBuildWindow {
+public:
+  explicit TRealBuild(TProgressForm* form) : form_(form) {}
+  void Show() override { form_->Show(); }
+  bool Proceed() override { return form_->Proceed(); }
+
+private:
+  TProgressForm* form_;
+};
+
+TEST(StudioBuild, EachKindFromTheSampleProject) {
+  TRobot robot;
+  TTempDir program, out;
+  for (const char* f : {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"})
+    CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+  TForm1 form(nullptr);
+  form.SetProgramFolder(program.Path() + "\\");
+  TProgressForm progress(nullptr);
+  progress.Settings = &form.Settings();
+  progress.ProgramFolder = program.Path();
+  TRealBuild window(&progress);
+  form.SetBuildWindow(&window);
+  form.Show();
+
+  form.e1->SetText("Sample");
+  form.AddSource({SourcePath("samples/project/readme.txt"), kFileImage});
+  form.AddSource({SourcePath("samples/project/docs") + "\\", kFolderImage});
+  struct Row {
+    TRadioButton* kind;
+    const char* name;
+    const char* magic;      // at the start of the archive part
+    const char* stub;       // the stub it starts with, or none
+  } rows[] = {
+      {form.r1, "Sample.cab", "MSCF", nullptr},
+      {form.r2, "Sample Cab.exe", "MSCF", "CabStub1.Bin"},
+      {form.r3, "Sample.zip", "PK\x03\x04", nullptr},
+      {form.r4, "Sample Zip.exe", "MPU", "Stub1.Bin"},
+  };
+  for (const Row& row : rows) {
+    robot.Boxes.clear();
+    robot.Answers = {IDNO};  // no test run
+    row.kind->SetChecked(true);
+    std::string output = out / row.name;
+    form.e2->SetText(output);
+    form.Command(cmBuild);
+    ASSERT_TRUE(FileExists(output)) << row.name;
+    std::string bytes = ReadFileBytes(output);
+    size_t at = row.stub ? ReadFileBytes(program / row.stub).size() : 0;
+    EXPECT_EQ(bytes.substr(0, row.stub ? at : 0), row.stub ? ReadFileBytes(program / row.stub) : "") << row.name;
+    EXPECT_EQ(bytes.substr(at, std::string(row.magic).size()), row.magic) << row.name;
+    // Only the test-run question for an ".exe"; no failure box.
+    EXPECT_EQ(robot.Boxes.size(), row.stub ? 1u : 0u) << row.name;
+    EXPECT_FALSE(FileExists(program / "Spool.Cab"));
+    EXPECT_FALSE(FileExists(program / "Spool.Zip"));
+  }
+}
+
+}  // namespace
