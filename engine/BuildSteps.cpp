@@ -8,6 +8,7 @@
 
 #include "ComCtrls.h"
 #include "Forms.h"
+#include "Handles.h"
 #include "PathUtils.h"
 #include "Seam.h"
 #include "StdCtrls.h"
@@ -31,22 +32,6 @@ std::string ProgramFolderOfModule() {
   DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
   return ExtractFilePath(std::string(buf, n));
 }
-
-// A handle that closes itself.
-class THandleGuard {
-public:
-  explicit THandleGuard(HANDLE h) : h_(h) {}
-  ~THandleGuard() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  THandleGuard(const THandleGuard&) = delete;
-  THandleGuard& operator=(const THandleGuard&) = delete;
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE h_;
-};
 
 bool CopyAll(HANDLE from, HANDLE to) {
   std::vector<char> buf(65536);
@@ -467,38 +452,30 @@ bool TBuildSteps::AppendStub(const std::string& stub, const std::string& archive
   return CopyAll(in.Get(), out.Get()) && CopyAll(data.Get(), out.Get());
 }
 
-bool TBuildSteps::MakeCabSFX(const std::string& cabinet, const std::string& output) {
+bool TBuildSteps::StubStep(const std::string& stub, const std::string& archive, const std::string& output,
+                           const std::string& targetText, TBuildMessage failure) {
   SetLabel(parts_.SourceLabel, "Creating Self-Extracting Archive...");
-  SetLabel(parts_.TargetLabel, "");
+  SetLabel(parts_.TargetLabel, targetText);
   creatingExe_ = RootLine("Creating EXE");
   StepLine(creatingExe_, "Appending Executable Stub");
-  const std::string stub = ProgramFolder + CabSFXStub(settings_.CabSFXStyle());
-  if (!AppendStub(stub, cabinet, output)) {
+  if (!AppendStub(ProgramFolder + stub, archive, output)) {
     DWORD code = GetLastError();
     DeleteIfExists(output);
     StepLine(creatingExe_, "Error Appending Stub!");
-    Show(TBuildMessage::E2, std::to_string(code));
+    Show(failure, std::to_string(code));
     return false;
   }
   StepLine(creatingExe_, "EXE Created Successfully");
   return true;
 }
 
+bool TBuildSteps::MakeCabSFX(const std::string& cabinet, const std::string& output) {
+  return StubStep(CabSFXStub(settings_.CabSFXStyle()), cabinet, output, "", TBuildMessage::E2);
+}
+
 bool TBuildSteps::MakeZipSFX(const std::string& zipPath, const std::string& output) {
-  SetLabel(parts_.SourceLabel, "Creating Self-Extracting Archive...");
-  SetLabel(parts_.TargetLabel, ExtractFileName(settings_.OutputFileName()));
-  creatingExe_ = RootLine("Creating EXE");
-  StepLine(creatingExe_, "Appending Executable Stub");
-  const std::string stub = ProgramFolder + ZipSFXStub(zsDOS);
-  if (!AppendStub(stub, zipPath, output)) {
-    DWORD code = GetLastError();
-    DeleteIfExists(output);
-    StepLine(creatingExe_, "Error Appending Stub!");
-    Show(TBuildMessage::E3, std::to_string(code));
-    return false;
-  }
-  StepLine(creatingExe_, "EXE Created Successfully");
-  return true;
+  return StubStep(ZipSFXStub(zsDOS), zipPath, output, ExtractFileName(settings_.OutputFileName()),
+                  TBuildMessage::E3);
 }
 
 // ---------------------------------------------------------------------------

@@ -93,6 +93,9 @@ private:
   void SetLabel(TCustomLabel* label, const std::string& text);
   void Show(TBuildMessage id, const std::string& detail = {});
   bool AppendStub(const std::string& stub, const std::string& archive, const std::string& output);
+  // Stub then archive into the output, with its log lines and failure box.
+  bool StubStep(const std::string& stub, const std::string& archive, const std::string& output,
+                const std::string& targetText, TBuildMessage failure);
   void RemoveSpools();
   void Unlock();
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Forms.h"
+#include "Handles.h"
 #include "PathUtils.h"
 #include "Seam.h"
 
@@ -57,27 +58,6 @@ std::string AppTitle() {
   if (cut != std::string::npos) p = p.substr(cut + 1);
   return ChangeFileExt(p, "");
 }
-
-class THandleGuard {
-public:
-  explicit THandleGuard(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~THandleGuard() { Close(); }
-  THandleGuard(const THandleGuard&) = delete;
-  THandleGuard& operator=(const THandleGuard&) = delete;
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE h) {
-    Close();
-    h_ = h;
-  }
-  void Close() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
-
-private:
-  HANDLE h_;
-};
 
 class TFileInput : public IZipInput {
 public:

@@ -4,28 +4,9 @@
 
 #include <algorithm>
 
+#include "Handles.h"
+
 namespace {
-// Closes the handle on every path out.
-class THandleGuard {
-public:
-  explicit THandleGuard(HANDLE h) : h_(h) {}
-  ~THandleGuard() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  THandleGuard(const THandleGuard&) = delete;
-  THandleGuard& operator=(const THandleGuard&) = delete;
-  HANDLE Get() const { return h_; }
-  // Closes now; false when closing failed.
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
-private:
-  HANDLE h_;
-};
-
 TFileResult Failed(bool opened) { return {static_cast<unsigned>(GetLastError()), opened}; }
 }  // namespace
 
