@@ -3,6 +3,8 @@
 #include "CmnFunc.h"
 #include "CmnFunc2.h"
 #include "Files.h"
+#include "Forms.h"
+#include "MainForm.h"
 #include "StrFmt.h"
 #include "ZlibStream.h"
 
@@ -227,7 +229,8 @@ bool StartSetup(const TStartupEnvironment& env) {
 }
 
 int SetupMain() {
+  Application().SetTitle("Setup");
   if (!StartSetup(RealStartupEnvironment())) return 1;
-  // The background window and its steps take over from here.
+  RunSetupWindows();
   return 0;
 }
