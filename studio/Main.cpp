@@ -79,6 +79,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   RegisterStudioClasses();
   static bool registered = [] {
     RegisterClass(TTabSet::ClassInfo());
+    RegisterClass(TPageBook::ClassInfo());
     RegisterClass(TDirectoryView::ClassInfo());
     RegisterClass(TFileView::ClassInfo());
     return true;
@@ -141,8 +142,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   ShowPage(pgArchiveInfo);
   commands_.New();
   SourceDirView->SetDirectory(programFolder_);
-  SizeLocked = false;
   menu_->Attach(Handle());
+  // The menu bar takes its height from the client area.
+  Realign();
+  SizeLocked = false;
 }
 
 TForm1::~TForm1() { menu_.reset(); }

@@ -90,7 +90,7 @@ public:
             *CheckBox5 = nullptr, *p1 = nullptr, *p2 = nullptr, *p3 = nullptr;
   TTrackBar *TrackBar1 = nullptr, *TrackBar2 = nullptr;
   TTabSet* TabSet1 = nullptr;
-  TNotebook *Notebook1 = nullptr, *Notebook2 = nullptr;
+  TPageBook *Notebook1 = nullptr, *Notebook2 = nullptr;
   TGroupBox *ZipCompress = nullptr, *cabCompress = nullptr, *PermGroup = nullptr;
   TLabel *PassLabel = nullptr, *PassLabel1 = nullptr, *PassLabel2 = nullptr, *OvrLabel = nullptr, *RunLabel = nullptr,
          *DirLabel = nullptr, *DosLabel = nullptr;

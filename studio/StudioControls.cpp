@@ -76,6 +76,47 @@ void TTabSet::WndProc(TMessage& m) {
   TStdControl::WndProc(m);
 }
 
+// TPageBook
+
+TPageBook::TPageBook(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 150, 150); }
+
+const TClassInfo& TPageBook::ClassInfo() {
+  static const TClassInfo info = [] {
+    TClassInfo i("TPageBook", &CustomControlClassInfo(), Creator<TPageBook>());
+    i.Prop("PageIndex", &TPageBook::SetPageIndex);
+    return i;
+  }();
+  return info;
+}
+
+const std::vector<TPage*>& TPageBook::Pages() const {
+  // The pages in the order they were placed, taken once they all exist.
+  if (pages_.empty())
+    for (int i = 0; i < ControlCount(); ++i)
+      if (auto* p = dynamic_cast<TPage*>(Controls(i))) pages_.push_back(p);
+  return pages_;
+}
+
+TPage* TPageBook::Page(int index) const {
+  const auto& pages = Pages();
+  return index >= 0 && index < static_cast<int>(pages.size()) ? pages[static_cast<size_t>(index)] : nullptr;
+}
+
+void TPageBook::SetPageIndex(int index) {
+  if (!Loading() && (index < 0 || index >= PageCount())) return;
+  pageIndex_ = index;
+  if (!Loading()) ShowPages();
+}
+
+void TPageBook::ShowPages() {
+  for (int i = 0; i < PageCount(); ++i) Page(i)->SetVisible(i == pageIndex_);
+}
+
+void TPageBook::Loaded() {
+  TCustomControl::Loaded();
+  ShowPages();
+}
+
 // TDirectoryView and TFileView
 
 namespace {

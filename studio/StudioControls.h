@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ExtCtrls.h"
 #include "StdCtrls.h"
 
 class TClassInfo;
@@ -32,6 +33,28 @@ protected:
 private:
   std::vector<std::string> tabs_;
   int tabIndex_ = 0;
+};
+
+// Pages without tabs, one shown at a time, kept in the order of the
+// description whatever their window order.
+class TPageBook : public TCustomControl {
+public:
+  explicit TPageBook(TComponent* owner);
+  static const TClassInfo& ClassInfo();
+  int PageCount() const { return static_cast<int>(Pages().size()); }
+  TPage* Page(int index) const;
+  int PageIndex() const { return pageIndex_; }
+  void SetPageIndex(int index);
+
+protected:
+  void Paint(TCanvas&) override {}
+  void Loaded() override;
+
+private:
+  const std::vector<TPage*>& Pages() const;
+  void ShowPages();
+  mutable std::vector<TPage*> pages_;
+  int pageIndex_ = 0;
 };
 
 // A folder and its sub-folders; a double click enters one. Directory() is

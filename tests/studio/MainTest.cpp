@@ -83,6 +83,16 @@ TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_TRUE(form->Menu().Checked(cmNavArchiveInfo));
   EXPECT_FALSE(form->Menu().Visible(cmNavSelfExtraction));
   EXPECT_EQ(form->SourceDirView->Directory().back(), '\\');
+  // The page area fills what the tool bar, side bar and status bar leave.
+  TPage* page = form->Notebook1->Page(pgArchiveInfo);
+  EXPECT_EQ(page->Width(), form->Notebook1->Width());
+  EXPECT_EQ(form->Notebook1->Left(), form->SideBar1->Width());
+  EXPECT_GT(form->Notebook1->Width(), 400);
+  EXPECT_TRUE(page->Showing());
+  EXPECT_TRUE(IsWindowVisible(form->e1->Handle()));
+  RECT r;
+  GetWindowRect(form->e1->Handle(), &r);
+  EXPECT_GT(r.right - r.left, 300);
 }
 
 TEST_F(StudioMain, CommandLineProjectOpensAsMyProjectAndClosingAsksToSave) {
