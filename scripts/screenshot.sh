@@ -2,7 +2,10 @@
 # Shows the caption bar, the ellipsis label and the bevels on a form under
 # Xvfb and saves a PNG for a person to look at.
 #   scripts/screenshot.sh BUILD_DIR [OUT.png]     (an x86_64 or i686 build)
+#   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
+#                                                    and folder chooser
 set -euo pipefail
+if [ "${1:-}" = setup ]; then shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@"; fi
 cd "$(dirname "$0")/.."
 build=${1:?build directory}
 out=${2:-$build/caption-demo.png}
