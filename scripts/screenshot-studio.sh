@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots of the Studio under Xvfb: the main window with a project made
-# from the bundled sample, and the About box. Writes build/screenshot/*.png.
+# Screenshots of the Studio under Xvfb: the main window with the bundled
+# sample project, and the About box. Writes build/screenshot/*.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -14,16 +14,10 @@ out="$PWD/build/screenshot"
 mkdir -p "$out"
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
-# A project over the sample folder.
-src=$(winpath "$PWD/samples/project")
-{
-  printf 'tidy-Zaderuzo Version 1.60 Project File\r\nSample project\r\n'
-  printf '** You are not recommended to modify this file directly **\r\n\r\n'
-  printf 'Sample Package\r\n%s\r\nCabinet SFX\r\n' "$(winpath "$out/Sample.exe")"
-  printf '\001FILES\001\r\n%s\\readme.txt\r\n\003FILES\003\r\n' "$src"
-  printf '\001FOLDERS\001\r\n%s\\docs\\\r\n\003FOLDERS\003\r\n' "$src"
-  printf 'N\r\nN\r\nN\r\nN\r\nN\r\n0\r\n2\r\n'
-} >"$out/Sample.tpj"
+# The bundled sample project, over this checkout's sample folder.
+esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }
+sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
+    -e "s|@OUT@|$(esc "$(winpath "$out")")|g" samples/Sample.tpj.in >"$out/Sample.tpj"
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
