@@ -266,6 +266,13 @@ void TNewDriveComboBox::DrawItem(const DRAWITEMSTRUCT& di) {
 
 void TNewDriveComboBox::WndProc(TMessage& m) {
   switch (m.Msg) {
+    case CN_COMMAND:
+      // Setting the drive fires OnChange itself.
+      if (HIWORD(m.WParam) == CBN_SELCHANGE) {
+        Click();
+        return;
+      }
+      break;
     case CN_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam));
       m.Result = TRUE;
