@@ -147,83 +147,118 @@ struct TCabinetCallbacks {
     if (!h) throw Exception("Cabinet writer has no file handler");
     return *h;
   }
+  // Runs a callback body; an exception is kept for the writer to raise once
+  // the library has returned, and the library is told the call failed.
+  template <class R, class F>
+  static R Guarded(void* pv, int* err, R failure, F&& body) {
+    try {
+      return body();
+    } catch (...) {
+      TCabinetWriter* w = W(pv);
+      if (!w->pending_) w->pending_ = std::current_exception();
+      if (err) *err = -1;
+      return failure;
+    }
+  }
+  static void Forget(void* pv, INT_PTR hf) {
+    auto& open = W(pv)->opened_;
+    auto it = std::find(open.begin(), open.end(), hf);
+    if (it != open.end()) open.erase(it);
+  }
 
   static void* DIAMONDAPI Alloc(ULONG cb) { return HeapAlloc(GetProcessHeap(), 0, cb); }
   static void DIAMONDAPI Free(void* memory) { HeapFree(GetProcessHeap(), 0, memory); }
 
   static INT_PTR DIAMONDAPI Open(char* file, int oflag, int pmode, int* err, void* pv) {
     *err = 0;
-    return H(pv).Open(file, oflag, pmode, *err);
+    return Guarded(pv, err, INT_PTR(-1), [&] {
+      INT_PTR h = H(pv).Open(file, oflag, pmode, *err);
+      if (h != -1) W(pv)->opened_.push_back(h);
+      return h;
+    });
   }
   static UINT DIAMONDAPI Read(INT_PTR hf, void* memory, UINT cb, int* err, void* pv) {
     *err = 0;
-    return H(pv).Read(hf, memory, cb, *err);
+    return Guarded(pv, err, UINT(-1), [&] { return H(pv).Read(hf, memory, cb, *err); });
   }
   static UINT DIAMONDAPI Write(INT_PTR hf, void* memory, UINT cb, int* err, void* pv) {
     *err = 0;
-    return H(pv).Write(hf, memory, cb, *err);
+    return Guarded(pv, err, UINT(-1), [&] { return H(pv).Write(hf, memory, cb, *err); });
   }
   static int DIAMONDAPI Close(INT_PTR hf, int* err, void* pv) {
     *err = 0;
-    return H(pv).Close(hf, *err);
+    Forget(pv, hf);
+    return Guarded(pv, err, -1, [&] { return H(pv).Close(hf, *err); });
   }
   static __LONG32 DIAMONDAPI Seek(INT_PTR hf, __LONG32 dist, int seektype, int* err, void* pv) {
     *err = 0;
-    return H(pv).Seek(hf, dist, seektype, *err);
+    return Guarded(pv, err, __LONG32(-1), [&] { return static_cast<__LONG32>(H(pv).Seek(hf, dist, seektype, *err)); });
   }
   static int DIAMONDAPI Delete(char* file, int* err, void* pv) {
     *err = 0;
-    return H(pv).Delete(file, *err);
+    return Guarded(pv, err, -1, [&] { return H(pv).Delete(file, *err); });
   }
 
   static BOOL DIAMONDAPI GetTempFile(char* tempName, int cbTempName, void* pv) {
-    std::string name;
-    bool success = false;
-    W(pv)->DoGetTempFile(name, success);
-    if (success && cbTempName > 0 && CopyTo(tempName, static_cast<size_t>(cbTempName), name)) return -1;
-    return 0;
+    return Guarded(pv, nullptr, BOOL(FALSE), [&]() -> BOOL {
+      std::string name;
+      bool success = false;
+      W(pv)->DoGetTempFile(name, success);
+      if (success && cbTempName > 0 && CopyTo(tempName, static_cast<size_t>(cbTempName), name)) return -1;
+      return 0;
+    });
   }
 
   static int DIAMONDAPI FilePlaced(PCCAB cab, char* file, __LONG32 cbFile, BOOL continuation, void* pv) {
-    bool abort = false;
-    W(pv)->DoFilePlaced(*cab, file, cbFile, continuation != FALSE, abort);
-    return abort ? -1 : 0;
+    return Guarded(pv, nullptr, -1, [&] {
+      bool abort = false;
+      W(pv)->DoFilePlaced(*cab, file, cbFile, continuation != FALSE, abort);
+      return abort ? -1 : 0;
+    });
   }
 
   static INT_PTR DIAMONDAPI GetOpenInfo(char* name, USHORT* date, USHORT* time, USHORT* attribs, int* err,
                                         void* pv) {
     *err = 0;
-    std::uint16_t d = 0, t = 0, a = 0;
-    INT_PTR handle = -1;
-    W(pv)->DoGetOpenInfo(name, d, t, a, handle, *err);
-    *date = d;
-    *time = t;
-    *attribs = a;
-    return *err != 0 ? -1 : handle;
+    return Guarded(pv, err, INT_PTR(-1), [&] {
+      std::uint16_t d = 0, t = 0, a = 0;
+      INT_PTR handle = -1;
+      W(pv)->DoGetOpenInfo(name, d, t, a, handle, *err);
+      *date = d;
+      *time = t;
+      *attribs = a;
+      if (*err != 0) return INT_PTR(-1);
+      if (handle != -1) W(pv)->opened_.push_back(handle);
+      return handle;
+    });
   }
 
   static BOOL DIAMONDAPI GetNextCabinet(PCCAB cab, ULONG cbPrevCab, void* pv) {
-    bool abort = true;
-    std::string name;
-    W(pv)->DoGetNextCabinet(*cab, name, static_cast<int>(cbPrevCab), abort);
-    if (abort) return 0;
-    size_t pos = NamePos(name);
-    if (!CopyTo(cab->szCab, sizeof cab->szCab, name.substr(pos)) ||
-        !CopyTo(cab->szCabPath, sizeof cab->szCabPath, name.substr(0, pos)))
-      return 0;
-    return -1;
+    return Guarded(pv, nullptr, BOOL(FALSE), [&]() -> BOOL {
+      bool abort = true;
+      std::string name;
+      W(pv)->DoGetNextCabinet(*cab, name, static_cast<int>(cbPrevCab), abort);
+      if (abort) return 0;
+      size_t pos = NamePos(name);
+      if (!CopyTo(cab->szCab, sizeof cab->szCab, name.substr(pos)) ||
+          !CopyTo(cab->szCabPath, sizeof cab->szCabPath, name.substr(0, pos)))
+        return 0;
+      return -1;
+    });
   }
 
   static __LONG32 DIAMONDAPI Status(UINT type, ULONG cb1, ULONG cb2, void* pv) {
-    int result = 0;
-    int a = static_cast<int>(cb1), b = static_cast<int>(cb2);
-    switch (type) {
-      case statusFile: W(pv)->DoFileStatus(a, b, result); break;
-      case statusFolder: W(pv)->DoFolderStatus(a, b, result); break;
-      case statusCabinet: W(pv)->DoCabinetStatus(a, b, result); break;
-      default: return -1;
-    }
-    return result;
+    return Guarded(pv, nullptr, __LONG32(-1), [&]() -> __LONG32 {
+      int result = 0;
+      int a = static_cast<int>(cb1), b = static_cast<int>(cb2);
+      switch (type) {
+        case statusFile: W(pv)->DoFileStatus(a, b, result); break;
+        case statusFolder: W(pv)->DoFolderStatus(a, b, result); break;
+        case statusCabinet: W(pv)->DoCabinetStatus(a, b, result); break;
+        default: return -1;
+      }
+      return result;
+    });
   }
 };
 
@@ -237,9 +272,43 @@ TCabinetWriter::~TCabinetWriter() {
   }
 }
 
+void TCabinetInterface::SetFileHandler(TCabinetFileHandler* handler) {
+  if (FileHandler) RemoveFreeNotification(FileHandler);
+  FileHandler = handler;
+  if (handler) FreeNotification(handler);
+}
+
+void TCabinetInterface::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == FileHandler) FileHandler = nullptr;
+}
+
+void TCabinetWriter::RaisePending() {
+  if (!pending_) return;
+  std::exception_ptr e = pending_;
+  pending_ = nullptr;
+  std::rethrow_exception(e);
+}
+
 void TCabinetWriter::Check(BOOL ok) {
+  RaisePending();
   // A failed call always raises, also when the library left fError clear.
   if (!ok) throw ECabinetError(ErrorRecord.erfOper, ErrorRecord.erfType);
+}
+
+void TCabinetWriter::CloseLeftovers() {
+  // After a failure the library may not close every file it opened.
+  std::vector<INT_PTR> left;
+  left.swap(opened_);
+  if (!FileHandler) return;
+  for (auto it = left.rbegin(); it != left.rend(); ++it) {
+    int error = 0;
+    try {
+      FileHandler->Close(*it, error);
+    } catch (...) {
+      if (!pending_) pending_ = std::current_exception();
+    }
+  }
 }
 
 void TCabinetWriter::Open(const std::string& cabinetPath, const std::string& diskName, int maxCabinetSize,
@@ -258,11 +327,22 @@ void TCabinetWriter::Open(const std::string& cabinetPath, const std::string& dis
       !CopyTo(cab.szCab, sizeof cab.szCab, cabinetPath.substr(pos)) ||
       !CopyTo(cab.szCabPath, sizeof cab.szCabPath, cabinetPath.substr(0, pos)))
     throw ECabinetError("Cabinet path too long: " + cabinetPath, FCIERR_OPEN_SRC, 0);
+  if (!FileHandler) throw Exception("Cabinet writer has no file handler");
   std::memset(&ErrorRecord, 0, sizeof ErrorRecord);
+  pending_ = nullptr;
+  opened_.clear();
   using C = TCabinetCallbacks;
   HFCI context = FCICreate(&ErrorRecord, C::FilePlaced, C::Alloc, C::Free, C::Open, C::Read, C::Write, C::Close,
                            C::Seek, C::Delete, C::GetTempFile, &cab, this);
-  if (!context) throw ECabinetError(ErrorRecord.erfOper, ErrorRecord.erfType);
+  if (context && pending_) {
+    FCIDestroy(context);
+    context = nullptr;
+  }
+  if (!context) {
+    CloseLeftovers();
+    RaisePending();
+    throw ECabinetError(ErrorRecord.erfOper, ErrorRecord.erfType);
+  }
   context_ = context;
 }
 
@@ -285,7 +365,9 @@ void TCabinetWriter::Close() {
   if (!context_) return;
   HFCI context = context_;
   context_ = nullptr;  // forgotten in any case
-  Check(FCIDestroy(context));
+  BOOL ok = FCIDestroy(context);
+  CloseLeftovers();
+  Check(ok);
 }
 
 void TCabinetWriter::DoFileStatus(int compressedSize, int uncompressedSize, int& resultCode) {

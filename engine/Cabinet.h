@@ -6,6 +6,7 @@
 #include <fci.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -73,10 +74,12 @@ public:
   using TComponent::TComponent;
   ERF ErrorRecord{};
   TCabinetFileHandler* FileHandler = nullptr;
-  void SetFileHandler(TCabinetFileHandler* handler) { FileHandler = handler; }
+  // Also forgets the handler when it is freed.
+  void SetFileHandler(TCabinetFileHandler* handler);
   bool IsOpen() const { return context_ != nullptr; }
 
 protected:
+  void Notification(TComponent* component, TOperation operation) override;
   HFCI context_ = nullptr;
 };
 
@@ -127,5 +130,12 @@ public:
 
 private:
   void Check(BOOL ok);
+  void RaisePending();
+  void CloseLeftovers();
   friend struct TCabinetCallbacks;
+  // An exception from a callback waits here until the library call returns:
+  // it must not unwind through the library.
+  std::exception_ptr pending_;
+  // Files the library has open, to close what it leaves open after a failure.
+  std::vector<INT_PTR> opened_;
 };

@@ -273,6 +273,47 @@ TEST_F(CabinetTest, LibraryFailureNeverPassesAsSuccess) {
   }
   EXPECT_TRUE(raised);
   writer.Close();
+  // The library leaves the source open after the failed write.
+  EXPECT_EQ(static_cast<TStreamCabinetFileHandler*>(writer.FileHandler)->OpenCount(), 0);
+}
+
+TEST_F(CabinetTest, CallbackExceptionsReachTheCallerAndTheWriterRecovers) {
+  struct Row { const char* name; std::function<void()> arm; };
+  auto boom = [] { throw Exception("boom"); };
+  const Row rows[] = {
+      {"file placed", [&] { writer.OnFilePlacedEvent = [=](TComponent*, TCCAB&, const std::string&, int, bool, bool&) { boom(); }; }},
+      {"file status", [&] { writer.OnFileStatus = [=](TComponent*, int, int, int&) { boom(); }; }},
+      {"open info", [&] { writer.OnGetOpenInfo = [=](TComponent*, const std::string&, std::uint16_t&, std::uint16_t&, std::uint16_t&, INT_PTR&, int&) { boom(); }; }},
+      {"temp file", [&] { writer.OnGetTempFile = [=](TComponent*, std::string&, bool&) { boom(); }; }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    r.arm();
+    std::string message;
+    try {
+      Build(tmp / "boom.cab", CompressionMSZip(), {{tmp / "src\\a.txt", "a.txt"}});
+    } catch (const std::exception& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, "boom");
+    EXPECT_NO_THROW(writer.Close());
+    EXPECT_EQ(handler->OpenCount(), 0);
+    writer.OnFilePlacedEvent = nullptr;
+    writer.OnFileStatus = nullptr;
+    writer.OnGetOpenInfo = nullptr;
+    writer.OnGetTempFile = nullptr;
+    Build(tmp / "after.cab", CompressionMSZip(), {{tmp / "src\\a.txt", "a.txt"}});
+    EXPECT_EQ(ReadEntries(ReadFileBytes(tmp / "after.cab")).size(), 1u);
+  }
+}
+
+TEST_F(CabinetTest, MissingOrFreedFileHandler) {
+  auto* other = new TStreamCabinetFileHandler(&owner);
+  writer.SetFileHandler(other);
+  delete other;
+  EXPECT_EQ(writer.FileHandler, nullptr);
+  EXPECT_THROW(writer.Open(tmp / "none.cab", "", 0x7FFFFFFF, 900000, 0), Exception);
+  EXPECT_FALSE(writer.IsOpen());
 }
 
 TEST_F(CabinetTest, StreamHandlerOpenFlagsAndUnknownHandles) {
