@@ -111,6 +111,10 @@ TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
       return {"The existing file " + detail +
                   " could not be deleted. It may be read-only or in use. Please correct the problem and try again.",
               kWarning, MB_ICONWARNING, true};
+    case M::MovedFilesKept:
+      return {"The files were moved into the Zip Archive " + detail +
+                  ", which was kept because the Self-Extractor could not be created.",
+              kWarning, MB_ICONWARNING, true};
     case M::Exception: return {detail, Application().Title(), MB_ICONERROR, true};
   }
   return {};
@@ -151,8 +155,31 @@ void TBuildSteps::StartClip(bool copyClip) {
   parts_.Animation->SetActive(true);
 }
 
-void TBuildSteps::RemoveSpools() {
-  for (const std::string& name : {SpoolCab(), SpoolZip(), SpoolExe()}) DeleteIfExists(ProgramFolder + name);
+void TBuildSteps::RemoveSpools(const std::string& except) {
+  for (const std::string& name : {SpoolCab(), SpoolZip(), SpoolExe()})
+    if (ProgramFolder + name != except) DeleteIfExists(ProgramFolder + name);
+}
+
+std::string TBuildSteps::StaleSpool(TArchiveKind kind) const {
+  std::vector<std::string> names;
+  if (kind == akCabinetSFX) names = {SpoolCab()};
+  if (kind == akZipSFX) names = {SpoolZip(), SpoolExe()};
+  for (const std::string& name : names)
+    if (FileExistsStr(ProgramFolder + name)) return ProgramFolder + name;
+  return {};
+}
+
+bool TBuildSteps::KeepMovedFiles(const std::string& output) {
+  const std::string spool = movedInto_;
+  movedInto_.clear();
+  if (spool.empty() || !FileExistsStr(spool)) return false;
+  std::string kept = output;
+  size_t dot = kept.find_last_of(".\\:");
+  if (dot != std::string::npos && kept[dot] == '.') kept.erase(dot);
+  kept += ".zip";
+  const bool stays = !MoveFileExA(spool.c_str(), kept.c_str(), MOVEFILE_COPY_ALLOWED);
+  Show(TBuildMessage::MovedFilesKept, stays ? spool : kept);
+  return stays;
 }
 
 void TBuildSteps::Unlock() {
@@ -177,6 +204,7 @@ bool TBuildSteps::Proceed(bool& leaveOpen) {
   // A cancel confirmed at the end of the last build must not stop this one,
   // and spools left by a crash must not be added to.
   SetCancelFlag(kNone);
+  movedInto_.clear();
   RemoveSpools();
   const std::string output = settings_.OutputFileName();
   DeleteIfExists(output);
@@ -185,6 +213,11 @@ bool TBuildSteps::Proceed(bool& leaveOpen) {
     return false;
   }
   if (!kind_) return false;
+  // A stale spool that stays would be added into or packed.
+  if (std::string stale = StaleSpool(*kind_); !stale.empty()) {
+    Show(TBuildMessage::OldOutput, stale);
+    return false;
+  }
 
   try {
     return RunKind(*kind_, leaveOpen);
@@ -197,7 +230,8 @@ bool TBuildSteps::Proceed(bool& leaveOpen) {
     parts_.Zip->Cancel = false;
     Unlock();
     DeleteIfExists(output);
-    RemoveSpools();
+    const std::string kept = KeepMovedFiles(output) ? ProgramFolder + SpoolZip() : std::string();
+    RemoveSpools(kept);
     SetCancelFlag(kNone);
     Show(TBuildMessage::Exception, e.what());
     leaveOpen = *kind_ == akCabinetArchive;
@@ -299,17 +333,19 @@ bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
         failedArchive(spool, TBuildMessage::W4);
         return false;
       }
+      if (settings_.MoveFiles()) movedInto_ = spool;
       StartClip(false);
       if (MakeSFX(spool, output)) {
+        movedInto_.clear();
         Unlock();
         DeleteIfExists(spool);
         return true;
       }
       Unlock();
       Show(TBuildMessage::E1);
-      DeleteIfExists(spool);
       DeleteIfExists(ProgramFolder + SpoolExe());
       DeleteIfExists(output);
+      if (!KeepMovedFiles(output)) DeleteIfExists(spool);
       return false;
     }
   }
@@ -390,11 +426,18 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   if (settings_.MoveFiles()) zip.AddOptions.Include(AddMove);
   if (settings_.ForceDOSNames()) zip.AddOptions.Include(AddForceDOS);
   std::string password;
-  switch (settings_.ZipSFXStyle()) {
+  const int style = settings_.ZipSFXStyle();
+  switch (style) {
     case zsDOS: password = settings_.Password(true); break;
     case zsStandard:
     case zsAdvanced: password = settings_.Password(false); break;
-    default: Show(TBuildMessage::C1); return false;
+    default:
+      if (options_.ZipStyleCheck) {
+        Show(TBuildMessage::C1);
+        return false;
+      }
+      password = settings_.Password(false);  // the Wizard reads it by kind
+      break;
   }
   zip.AddCompLevel = settings_.ZipLevel();
   if (!password.empty()) {

@@ -19,7 +19,7 @@ class TCustomLabel;
 class TListBox;
 
 // The messages of a build.
-enum class TBuildMessage { W1, W2, W3, W4, W5, I1, I2, E1, E2, E3, C1, Q1, OldOutput, Exception };
+enum class TBuildMessage { W1, W2, W3, W4, W5, I1, I2, E1, E2, E3, C1, Q1, OldOutput, MovedFilesKept, Exception };
 
 struct TBuildBox {
   std::string Text, Caption;
@@ -27,7 +27,7 @@ struct TBuildBox {
   bool OwnedByApplication;
 };
 // `detail` fills the text's variable part: the error code of W5, E2 and E3,
-// the file of I1, I2 and OldOutput, the message of Exception.
+// the file of I1, I2, OldOutput and MovedFilesKept, the message of Exception.
 TBuildBox BuildBox(TBuildMessage id, const std::string& detail = {});
 
 // The controls and components a build works with. The two labels are the
@@ -51,6 +51,7 @@ struct TBuildOptions {
   int MessagesAfterFileLine = 3;       // ... and after each "File ..." line
   bool MessagesAfterDataSection = false;
   bool QuietMissingCabSFX = false;     // no W3 when the cabinet self-extractor is missing
+  bool ZipStyleCheck = true;           // C1 for a zip style that is none of the three
   std::function<void()> Lock, Unlock;  // buttons of the page, around the archive step
 };
 
@@ -96,7 +97,13 @@ private:
   // Stub then archive into the output, with its log lines and failure box.
   bool StubStep(const std::string& stub, const std::string& archive, const std::string& output,
                 const std::string& targetText, TBuildMessage failure);
-  void RemoveSpools();
+  void RemoveSpools(const std::string& except = {});
+  // The spools the kind writes that could not be removed; "" when none.
+  std::string StaleSpool(TArchiveKind kind) const;
+  // With "Move Files" the spool zip holds the only copy of the sources: it
+  // is kept beside the output instead of being deleted. True when it has
+  // to stay where it is.
+  bool KeepMovedFiles(const std::string& output);
   void Unlock();
 
   TBuildParts parts_;
@@ -104,6 +111,7 @@ private:
   TBuildOptions options_;
   std::optional<TArchiveKind> kind_;
   TTreeNode* creatingExe_ = nullptr;
+  std::string movedInto_;  // spool zip that holds moved sources
   bool running_ = false;
   bool locked_ = false;
 };

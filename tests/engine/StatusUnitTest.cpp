@@ -315,3 +315,96 @@ TEST_F(BuildWindowTest, NoKindAndBadStyle) {
   EXPECT_EQ(robot.Boxes[0].Text,
             "Unexpected Exception #G32 - User is not in ZIP/ZIPSfx mode. Contact VEXA if you receive this error.");
 }
+
+TEST_F(BuildWindowTest, StaleSpoolThatCannotBeRemovedStopsItsKind) {
+  struct Row { const char* spool; TArchiveKind kind; const char* file; bool blocked; };
+  const Row rows[] = {
+      {"Spool.Zip", akZipSFX, "z.exe", true},
+      {"Spool.exe", akZipSFX, "z.exe", true},
+      {"Spool.Cab", akCabinetSFX, "c.exe", true},
+      {"Spool.Zip", akCabinetArchive, "c.cab", false},  // not a spool of this kind
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.spool) + " " + r.file);
+    robot.Boxes.clear();
+    const std::string spool = program / r.spool;
+    WriteFileBytes(spool, "stale");
+    SetFileAttributesA(spool.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Build(r.kind, r.file), !r.blocked) << ::testing::PrintToString(Captions());
+    if (r.blocked) {
+      ASSERT_EQ(robot.Boxes.size(), 1u) << ::testing::PrintToString(Captions());
+      EXPECT_EQ(robot.Boxes[0].Text, BuildBox(TBuildMessage::OldOutput, spool).Text);
+      EXPECT_FALSE(FileExists(out / r.file));
+    }
+    SetFileAttributesA(spool.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (r.blocked) {
+      EXPECT_EQ(ReadFileBytes(spool), "stale");
+    }
+    DeleteFileA(spool.c_str());
+  }
+}
+
+TEST_F(BuildWindowTest, MovedFilesSurviveAFailedSelfExtractor) {
+  settings.Values.MoveFiles = true;
+  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  DeleteFileA((program / "Stub1.Bin").c_str());
+  DeleteFileA((program / "ZIPSFX.BIN").c_str());
+  EXPECT_FALSE(Build(akZipSFX, "moved.exe"));
+  EXPECT_FALSE(FileExists(src + "\\B.TXT")) << "moved into the zip";
+  ASSERT_FALSE(robot.Boxes.empty());
+  EXPECT_EQ(robot.Boxes.back().Text, BuildBox(TBuildMessage::MovedFilesKept, out / "moved.zip").Text);
+  EXPECT_EQ(ReadFileBytes(out / "moved.zip").compare(0, 2, "PK"), 0);
+  EXPECT_FALSE(FileExists(out / "moved.exe"));
+  EXPECT_TRUE(NoSpools());
+}
+
+TEST_F(BuildWindowTest, WizardOptions) {
+  // The Wizard's page: no labels, locked buttons around the archive step and
+  // no C1.
+  std::vector<std::string> calls;
+  TBuildOptions options;
+  options.OneGatherLine = true;
+  options.MessagesBeforePattern = 2;
+  options.MessagesAfterFileLine = 1;
+  options.MessagesAfterDataSection = true;
+  options.QuietMissingCabSFX = true;
+  options.ZipStyleCheck = false;
+  options.Lock = [&] { calls.push_back("lock"); };
+  options.Unlock = [&] { calls.push_back("unlock"); };
+  TBuildParts parts;
+  parts.Tree = form->TreeView1;
+  parts.Progress = form->ProgressBar2;
+  parts.Animation = form->Animate1;
+  parts.CancelFlag = form->CancelLabel;
+  parts.Patterns = form->CabListBox;
+  parts.Cabinet = form->CabinetWriter1;
+  parts.Zip = form->ZipArchiver1;
+  TBuildSteps steps(parts, settings, options);
+  steps.ProgramFolder = program.Path();
+  form->SourceLabel->SetCaption("untouched");
+  bool leaveOpen = false;
+
+  struct Row { const char* name; TArchiveKind kind; int style; bool built; const char* file; };
+  const Row rows[] = {
+      {"cabinet", akCabinetArchive, zsStandard, true, "w.cab"},
+      {"cabinet sfx", akCabinetSFX, zsStandard, true, "w.exe"},
+      {"zip, no style", akZipArchive, 7, true, "w.zip"},
+      {"zip sfx", akZipSFX, zsAdvanced, true, "ws.exe"},
+      {"failed cabinet", akCabinetArchive, zsStandard, false, "none.cab"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    calls.clear();
+    robot.Boxes.clear();
+    settings.Values.Kind = r.kind;
+    settings.ZipSFXStyleRaw = r.style;
+    settings.Values.OutputFileName = out / r.file;
+    if (!r.built) settings.Values.Sources = {{tmp / "GONE.TXT", false}};
+    EXPECT_EQ(steps.Proceed(leaveOpen), r.built) << ::testing::PrintToString(Captions());
+    EXPECT_EQ(calls, (std::vector<std::string>{"lock", "unlock"}));
+    EXPECT_EQ(FileExists(out / r.file), r.built);
+    EXPECT_EQ(robot.Boxes.size(), r.built ? 0u : 1u) << ::testing::PrintToString(Captions());
+    EXPECT_TRUE(NoSpools());
+  }
+  EXPECT_EQ(form->SourceLabel->Caption(), "untouched");
+}
