@@ -450,7 +450,10 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   zip.SetZipFilename(target);
   RootLine("Building Package...");
   zip.AddFiles();
-  if (CancelRequested()) return false;
+  // A cancel confirmed after the library has moved the sources in comes too
+  // late: the archive is their only copy.
+  const bool moved = settings_.MoveFiles() && zip.AddedCount() > 0 && FileExistsStr(target);
+  if (CancelRequested() && !moved) return false;
   if (FileExistsStr(target)) return true;
   Show(TBuildMessage::W5, std::to_string(GetLastError()));
   return false;

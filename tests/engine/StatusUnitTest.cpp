@@ -408,3 +408,32 @@ TEST_F(BuildWindowTest, WizardOptions) {
   }
   EXPECT_EQ(form->SourceLabel->Caption(), "untouched");
 }
+
+TEST_F(BuildWindowTest, CancelAfterFilesWereMovedKeepsTheArchive) {
+  // Confirmed on the library's last report, after it moved the sources in.
+  settings.Values.MoveFiles = true;
+  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  robot.Answers = {IDYES};
+  form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+    form->ZipArchiver1Progress(s, t, n, size);
+    if (t == EndOfBatch) form->Button1Click(form->Button1);
+  };
+  EXPECT_TRUE(Build(akZipArchive, "late.zip")) << ::testing::PrintToString(Captions());
+  EXPECT_FALSE(FileExists(src + "\\B.TXT"));
+  EXPECT_EQ(ReadFileBytes(out / "late.zip").compare(0, 2, "PK"), 0);
+}
+
+TEST_F(BuildWindowTest, CabinetCompressionFollowsTheSetting) {
+  auto typeCompress = [](const std::string& cab) {
+    return cab.size() < 44 ? -1 : static_cast<unsigned char>(cab[42]) | static_cast<unsigned char>(cab[43]) << 8;
+  };
+  settings.Values.CabCompression = ccMSZip;
+  ASSERT_TRUE(Build(akCabinetArchive, "mszip.cab"));
+  EXPECT_EQ(typeCompress(ReadFileBytes(out / "mszip.cab")), 1);
+  // Wine stores LZX folders uncompressed; Windows marks them 0x1503.
+  settings.Values.CabCompression = ccLZX;
+  ASSERT_TRUE(Build(akCabinetSFX, "lzx.exe"));
+  std::string exe = ReadFileBytes(out / "lzx.exe");
+  std::string cab = exe.substr(ReadFileBytes(program / "CabStub1.Bin").size());
+  EXPECT_TRUE(typeCompress(cab) == 0 || typeCompress(cab) == 0x1503) << typeCompress(cab);
+}
