@@ -1,5 +1,7 @@
 #include "ExtCtrls.h"
 
+#include <algorithm>
+
 #include "Forms.h"
 #include "Seam.h"
 
@@ -48,22 +50,30 @@ TPage::TPage(TComponent* owner) : TCustomControl(owner) {
   SetParentColor(true);
 }
 
+void TPage::SetParent(TWinControl* parent) {
+  static unsigned placements = 0;
+  if (parent != Parent()) placed_ = ++placements;
+  TCustomControl::SetParent(parent);
+}
+
 TNotebook::TNotebook(TComponent* owner) : TCustomControl(owner) {
   width_ = 150;
   height_ = 150;
 }
 
-int TNotebook::PageCount() const {
-  int n = 0;
+std::vector<TPage*> TNotebook::Pages() const {
+  std::vector<TPage*> pages;
   for (int i = 0; i < ControlCount(); ++i)
-    if (dynamic_cast<TPage*>(Controls(i))) ++n;
-  return n;
+    if (auto* p = dynamic_cast<TPage*>(Controls(i))) pages.push_back(p);
+  std::stable_sort(pages.begin(), pages.end(), [](const TPage* a, const TPage* b) { return a->placed_ < b->placed_; });
+  return pages;
 }
 
+int TNotebook::PageCount() const { return static_cast<int>(Pages().size()); }
+
 TPage* TNotebook::Page(int index) const {
-  for (int i = 0; i < ControlCount(); ++i)
-    if (auto* p = dynamic_cast<TPage*>(Controls(i)); p && index-- == 0) return p;
-  return nullptr;
+  auto pages = Pages();
+  return index >= 0 && index < static_cast<int>(pages.size()) ? pages[static_cast<size_t>(index)] : nullptr;
 }
 
 TPage* TNotebook::AddPage(const std::string& caption) {
@@ -99,10 +109,9 @@ void TNotebook::SetActivePage(const std::string& caption) {
 }
 
 void TNotebook::ShowPages() {
-  for (int i = 0; i < PageCount(); ++i) {
-    Page(i)->SetVisible(i == pageIndex_);
-    if (i == pageIndex_) Page(i)->BringToFront();
-  }
+  // Visibility alone: reordering the children would reorder the pages.
+  auto pages = Pages();
+  for (size_t i = 0; i < pages.size(); ++i) pages[i]->SetVisible(static_cast<int>(i) == pageIndex_);
 }
 
 void TNotebook::Loaded() {

@@ -36,12 +36,18 @@ private:
 class TPage : public TCustomControl {
 public:
   explicit TPage(TComponent* owner);
+  void SetParent(TWinControl* parent) override;
 
 protected:
   void Paint(TCanvas&) override {}
+
+private:
+  friend class TNotebook;
+  unsigned placed_ = 0;  // when it joined its parent: the page order
 };
 
-// Pages without tabs: one page shows at a time.
+// Pages without tabs: one page shows at a time. Pages keep the order they
+// were placed in, whatever the window order of the children.
 class TNotebook : public TCustomControl {
 public:
   explicit TNotebook(TComponent* owner);
@@ -59,6 +65,7 @@ protected:
   void Loaded() override;
 
 private:
+  std::vector<TPage*> Pages() const;
   void ShowPages();
   int pageIndex_ = 0;
 };

@@ -317,6 +317,7 @@ int TItemsControl::AddItem(const std::string& item) {
 void TItemsControl::InsertItem(int index, const std::string& item) {
   if (index < 0 || index > ItemCount()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
   items_.insert(items_.begin() + index, item);
+  selected_.insert(selected_.begin() + index, false);
   if (HWND h = HandleIfAllocated())
     SendMessageA(h, Messages().Insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.c_str()));
 }
@@ -324,12 +325,14 @@ void TItemsControl::InsertItem(int index, const std::string& item) {
 void TItemsControl::DeleteItem(int index) {
   if (index < 0 || index >= ItemCount()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
   items_.erase(items_.begin() + index);
+  selected_.erase(selected_.begin() + index);
   if (HWND h = HandleIfAllocated()) SendMessageA(h, Messages().Delete, static_cast<WPARAM>(index), 0);
   if (itemIndex_ >= ItemCount()) itemIndex_ = -1;
 }
 
 void TItemsControl::ClearItems() {
   items_.clear();
+  selected_.clear();
   itemIndex_ = -1;
   if (HWND h = HandleIfAllocated()) SendMessageA(h, Messages().Reset, 0, 0);
 }
@@ -396,20 +399,49 @@ void TListBox::CreateParams(TCreateParams& p) {
   p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
+void TListBox::SetMultiSelect(bool v) {
+  if (v == multiSelect_) return;
+  // Without a window the one selected item becomes the multiple selection;
+  // with one, DestroyWnd reads the selection back.
+  if (v && !HandleAllocated())
+    for (size_t i = 0; i < selected_.size(); ++i) selected_[i] = static_cast<int>(i) == itemIndex_;
+  multiSelect_ = v;
+  RecreateWnd();
+}
+
 bool TListBox::Selected(int index) const {
   if (HWND h = HandleIfAllocated()) return SendMessageA(h, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
-  return index == itemIndex_;
+  if (!multiSelect_) return index >= 0 && index == itemIndex_;
+  return index >= 0 && index < ItemCount() && selected_[static_cast<size_t>(index)];
 }
 
 void TListBox::SetSelected(int index, bool v) {
   if (!multiSelect_) { if (v) SetItemIndex(index); return; }
-  SendMessageA(Handle(), LB_SETSEL, v, index);
+  if (index < -1 || index >= ItemCount()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
+  if (index == -1) std::fill(selected_.begin(), selected_.end(), v);  // every item, as the window does
+  else selected_[static_cast<size_t>(index)] = v;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, LB_SETSEL, v, index);
 }
 
 int TListBox::SelCount() const {
   if (!multiSelect_) return ItemIndex() >= 0 ? 1 : 0;
   if (HWND h = HandleIfAllocated()) return static_cast<int>(SendMessageA(h, LB_GETSELCOUNT, 0, 0));
-  return 0;
+  return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+}
+
+void TListBox::HandleCreated() {
+  TItemsControl::HandleCreated();
+  if (!multiSelect_) return;
+  HWND h = Handle();
+  for (size_t i = 0; i < selected_.size(); ++i)
+    if (selected_[i]) SendMessageA(h, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+  if (itemIndex_ >= 0) SendMessageA(h, LB_SETCARETINDEX, static_cast<WPARAM>(itemIndex_), FALSE);
+}
+
+void TListBox::DestroyWnd() {
+  if (HWND h = HandleIfAllocated())
+    for (size_t i = 0; i < selected_.size(); ++i) selected_[i] = SendMessageA(h, LB_GETSEL, i, 0) > 0;
+  TItemsControl::DestroyWnd();
 }
 
 void TListBox::WndProc(TMessage& m) {
@@ -440,6 +472,19 @@ void TComboBox::CreateParams(TCreateParams& p) {
   static const DWORD styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST};
   p.Style |= styles[static_cast<int>(style_)] | CBS_AUTOHSCROLL | WS_VSCROLL;
   if (style_ != TComboBoxStyle::csSimple) p.Height = height_ + 18 * dropDownCount_;
+}
+
+void TComboBox::SetItemIndex(int index) {
+  TItemsControl::SetItemIndex(index);
+  if (!HandleAllocated()) text_ = itemIndex_ >= 0 ? items_[static_cast<size_t>(itemIndex_)] : std::string();
+}
+
+void TComboBox::HandleCreated() {
+  TItemsControl::HandleCreated();
+  // The window ignores the text it is created with; choosing the item has
+  // set that item's text, so the kept text (the later of the two) goes last.
+  if (style_ != TComboBoxStyle::csDropDownList && TItemsControl::GetText() != text_)
+    SetWindowTextA(Handle(), text_.c_str());
 }
 
 void TComboBox::SetTextBuf(const std::string& text) {

@@ -169,7 +169,7 @@ public:
   int ItemCount() const { return static_cast<int>(items_.size()); }
   int IndexOf(const std::string& item) const;
   int ItemIndex() const;
-  void SetItemIndex(int index);
+  virtual void SetItemIndex(int index);
   bool Sorted() const { return sorted_; }
   void SetSorted(bool v);
 
@@ -182,6 +182,8 @@ protected:
   void DestroyWnd() override;
   std::vector<std::string> items_;
   int itemIndex_ = -1;
+  // Per item, selected in a multi-selection list while it has no window.
+  std::vector<bool> selected_;
   bool sorted_ = false;
 };
 
@@ -189,14 +191,17 @@ class TListBox : public TItemsControl {
 public:
   explicit TListBox(TComponent* owner);
   bool MultiSelect() const { return multiSelect_; }
-  void SetMultiSelect(bool v) { multiSelect_ = v; RecreateWnd(); }
+  void SetMultiSelect(bool v);
   bool Selected(int index) const;
+  // In a multi-selection list, index -1 stands for every item.
   void SetSelected(int index, bool v);
   int SelCount() const;
 
 protected:
   const TListMessages& Messages() const override;
   void CreateParams(TCreateParams& p) override;
+  void HandleCreated() override;
+  void DestroyWnd() override;
   void WndProc(TMessage& m) override;
 
 private:
@@ -213,11 +218,14 @@ public:
   void SetStyle(TComboBoxStyle s) { style_ = s; RecreateWnd(); }
   int DropDownCount() const { return dropDownCount_; }
   void SetDropDownCount(int n) { dropDownCount_ = n; }
+  // Choosing an item also sets the edit text, as the window does.
+  void SetItemIndex(int index) override;
   TNotifyEvent OnChange;
 
 protected:
   const TListMessages& Messages() const override;
   void CreateParams(TCreateParams& p) override;
+  void HandleCreated() override;
   void WndProc(TMessage& m) override;
   void SetTextBuf(const std::string& text) override;
   std::string GetText() const override;
