@@ -8,6 +8,7 @@
 
 #include "ComCtrls.h"
 #include "Forms.h"
+#include "Guards.h"
 #include "Handles.h"
 #include "PathUtils.h"
 #include "Seam.h"
@@ -193,11 +194,7 @@ void TBuildSteps::Unlock() {
 bool TBuildSteps::Proceed(bool& leaveOpen) {
   leaveOpen = false;
   if (running_) return false;  // one build at a time
-  running_ = true;
-  struct TRunning {
-    bool& flag;
-    ~TRunning() { flag = false; }
-  } runningGuard{running_};
+  TFlagGuard runningGuard(running_);
 
   ProgramFolder = AddTrailingBackslash(ProgramFolder);
   kind_ = settings_.Kind();

@@ -4,6 +4,7 @@
 #include "CmnFunc2.h"
 #include "Description.h"
 #include "Files.h"
+#include "Guards.h"
 #include "Main.h"
 #include "MainFormPaint.h"
 #include "NewDiskForm.h"
@@ -73,18 +74,6 @@ end
 )";
 
 COLORREF BackColorRGB() { return ColorToRGB(MakeColor(static_cast<uint32_t>(ScriptHeader.BackColor))); }
-
-// Clears a flag on every way out of a scope.
-class TFlagGuard {
-public:
-  explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TFlagGuard() { flag_ = false; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-  bool& flag_;
-};
 
 }  // namespace
 

@@ -486,17 +486,7 @@ std::string TNewPathLabel::ShortenedText(TCanvas& canvas) {
 
 void TNewPathLabel::DoDrawText(TCanvas& canvas, RECT& r, UINT flags) {
   std::string text = ShortenedText(canvas);
-  flags |= DT_NOPREFIX | DT_EXPANDTABS;
-  if (Enabled()) {
-    canvas.DrawText(text, r, flags);
-    return;
-  }
-  OffsetRect(&r, 1, 1);
-  canvas.Font.SetColor(clBtnHighlight);
-  canvas.DrawText(text, r, flags);
-  OffsetRect(&r, -1, -1);
-  canvas.Font.SetColor(clBtnShadow);
-  canvas.DrawText(text, r, flags);
+  DrawLabelText(canvas, text, r, flags | DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 // Window descriptions

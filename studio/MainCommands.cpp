@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Guards.h"
 #include "Seam.h"
 
 const char* const kFirstRunMarker = "DataFlag.Da2";
@@ -238,20 +239,6 @@ void TStudioCommands::AddFile(const std::string& path) {
   controls_.AddSource({path, folder ? kFolderImage : kFileImage});
   Changed();
 }
-
-namespace {
-// Clears a flag when the scope ends, also through an exception.
-class TFlagGuard {
-public:
-  explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TFlagGuard() { flag_ = false; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-  bool& flag_;
-};
-}  // namespace
 
 void TStudioCommands::Build() {
   // Status texts and the build let messages run, so the command can be

@@ -47,6 +47,10 @@ void TCustomLabel::DoDrawText(TCanvas& canvas, RECT& r, UINT flags) {
   if ((flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&"))) text += ' ';
   if (!showAccelChar_) flags |= DT_NOPREFIX;
   canvas.Font.Assign(Font());
+  DrawLabelText(canvas, text, r, flags);
+}
+
+void TCustomLabel::DrawLabelText(TCanvas& canvas, const std::string& text, RECT& r, UINT flags) {
   if (Enabled()) {
     canvas.DrawText(text, r, flags);
     return;

@@ -34,6 +34,8 @@ protected:
   void Paint(TCanvas& canvas) override;
   // Draws (or with DT_CALCRECT measures) the caption in `r`.
   virtual void DoDrawText(TCanvas& canvas, RECT& r, UINT flags);
+  // Draws `text` as the label does: embossed when disabled.
+  void DrawLabelText(TCanvas& canvas, const std::string& text, RECT& r, UINT flags);
   void AdjustSize() override;
   void Loaded() override { TGraphicControl::Loaded(); AdjustSize(); }
   void Notification(TComponent* c, TOperation op) override;

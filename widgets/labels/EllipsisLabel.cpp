@@ -28,24 +28,6 @@ void TEllipsisLabel::Paint(TCanvas& canvas) {
   DoDrawText(canvas, r, flags);
 }
 
-void TEllipsisLabel::DoDrawText(TCanvas& canvas, RECT& r, UINT flags) {
-  std::string text = Caption();
-  // Measure at least one line, also for "&" that shows as nothing.
-  if ((flags & DT_CALCRECT) && (text.empty() || (ShowAccelChar() && text == "&"))) text += ' ';
-  if (!ShowAccelChar()) flags |= DT_NOPREFIX;
-  canvas.Font.Assign(Font());
-  if (Enabled()) {
-    canvas.DrawText(text, r, flags);
-    return;
-  }
-  OffsetRect(&r, 1, 1);
-  canvas.Font.SetColor(clBtnHighlight);
-  canvas.DrawText(text, r, flags);
-  OffsetRect(&r, -1, -1);
-  canvas.Font.SetColor(clBtnShadow);
-  canvas.DrawText(text, r, flags);
-}
-
 const TClassInfo& TEllipsisLabel::ClassInfo() {
   static const TClassInfo info = [] {
     TClassInfo i("TEllipsisLabel", &CustomLabelClassInfo(), Creator<TEllipsisLabel>());

@@ -17,7 +17,6 @@ public:
 
 protected:
   void Paint(TCanvas& canvas) override;
-  void DoDrawText(TCanvas& canvas, RECT& r, UINT flags) override;
 
 private:
   TEllipsis ellipsis_ = TEllipsis::elNone;
