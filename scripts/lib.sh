@@ -28,3 +28,33 @@ runnable_build() {
     echo build/x64
   fi
 }
+
+# The Wine architecture of a built program: x86_64 or i686.
+exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
+
+# Readies a Wine prefix with a real display driver, for Xvfb. The caller
+# sets WINEPREFIX (never a test prefix) and TZ_WINE_ARCH.
+screen_prefix() {
+  . cmake/wine-env.sh
+  export TZ_WINESERVER
+  if [ ! -f "$WINEPREFIX/.tz-ready" ]; then
+    ( unset DISPLAY; timeout 180 "$WINELOADER" wineboot -i ) >/dev/null 2>&1
+    cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.tz-ready"
+  fi
+  timeout 60 "$WINELOADER" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+  timeout 30 "$TZ_WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+# shoot OUT.png SECONDS WIDTHxHEIGHT PROGRAM ARGS...: runs the program on a
+# Wine desktop under Xvfb, captures the screen after SECONDS, then ends it.
+shoot() {
+  local out=$1 wait=$2 size=$3; shift 3
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$WINELOADER" explorer /desktop=shot,'"$size"' "$@" >/dev/null 2>&1 &
+    sleep '"$wait"'
+    import -window root "'"$out"'"
+    timeout 30 "$TZ_WINESERVER" -k >/dev/null 2>&1 || true
+    wait 2>/dev/null || true' _ "$@"
+  echo "$out"
+}

@@ -21,19 +21,6 @@ sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
-cmake/wine-prefix.sh setup
-. cmake/wine-env.sh
-export TZ_WINESERVER
-"$WINELOADER" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
-
-shoot() {  # name, seconds, program, args...
-  local name=$1 wait=$2; shift 2
-  xvfb-run -a -s "-screen 0 800x600x24" bash -c '
-    "$WINELOADER" explorer /desktop=shot,800x600 "$@" >/dev/null 2>&1 &
-    sleep '"$wait"'
-    import -window root "'"$out/$name"'.png"
-    "$TZ_WINESERVER" -k >/dev/null 2>&1 || true' _ "$@"
-}
-shoot studio-main 12 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$(winpath "$out/Sample.tpj")"
-shoot studio-about 8 "$(winpath "$PWD/$dir/tests/studio/ShowAbout.exe")" 20
-ls -l "$out"/*.png
+screen_prefix
+shoot "$out/studio-main.png" 12 800x600 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$(winpath "$out/Sample.tpj")"
+shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/studio/ShowAbout.exe")" 20
