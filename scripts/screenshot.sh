@@ -4,8 +4,12 @@
 #   scripts/screenshot.sh BUILD_DIR [OUT.png]     (an x86_64 or i686 build)
 #   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
 #                                                    and folder chooser
+#   scripts/screenshot.sh studio     the Studio's main window and About box
 set -euo pipefail
-if [ "${1:-}" = setup ]; then shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@"; fi
+case "${1:-}" in
+  setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
+  studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 build=${1:?build directory}
