@@ -12,6 +12,8 @@ void RegisterStudioClasses() {
     RegisterClass(TUrlLabel::ClassInfo());
     RegisterClass(TLinkLabel::ClassInfo());
     RegisterClass(TOLabel::ClassInfo());
+    RegisterClass(TGradientCaption::ClassInfo());
+    RegisterClass(TNewBevel::ClassInfo());
     return true;
   }();
   (void)done;
@@ -48,21 +50,20 @@ object Splash: TSplash
   ClientWidth = 454
   ClientHeight = 319
   Font.Name = 'Arial'
-  object Frame: TPanel
+  object Image1: TImage
+    Left = 2  Top = 2  Width = 450  Height = 260
+  end
+  object VersionLabel: TLabel
+    Left = 12  Top = 270
+    Caption = 'Version 1.00'
+  end
+  object LegalLabel: TLabel
+    Left = 12  Top = 292
+    Caption = 'This program is protected by copyright law. See the About topic of the help file for details.'
+  end
+  object Frame: TNewBevel
     Align = alClient
-    BevelOuter = bvRaised
-    BevelWidth = 2
-    object Image1: TImage
-      Left = 2  Top = 2  Width = 450  Height = 260
-    end
-    object VersionLabel: TLabel
-      Left = 12  Top = 270
-      Caption = 'Version 1.00'
-    end
-    object LegalLabel: TLabel
-      Left = 12  Top = 292
-      Caption = 'This program is protected by copyright law. See the About topic of the help file for details.'
-    end
+    Style = deRaised
   end
 end
 )";
@@ -77,12 +78,20 @@ object Form2: TForm2
   ClientHeight = 218
   Font.Name = 'Arial'
   OnCloseQuery = FormCloseQuery
-  object PictureFrame: TPanel
+  object GradientCaption1: TGradientCaption
+    Color = clTeal
+    CompanyText.Caption = 'about'
+    CompanyText.FontKind = fkSystemBI
+    AppNameText.Caption = 'tidy Zaderuzo'
+    AppNameText.FontKind = fkSystemB
+    CaptionText.Caption = 'Studio'
+  end
+  object Image1: TImage
+    Left = 8  Top = 8  Width = 200  Height = 150
+  end
+  object PictureFrame: TNewBevel
     Left = 6  Top = 6  Width = 204  Height = 154
-    BevelOuter = bvLowered
-    object Image1: TImage
-      Left = 2  Top = 2  Width = 200  Height = 150
-    end
+    Style = deSunken
   end
   object NameLabel1: TLabel
     Left = 222  Top = 4
@@ -170,6 +179,14 @@ object Form3: TForm3
   ClientWidth = 359
   ClientHeight = 183
   Font.Name = 'Arial'
+  object GradientCaption1: TGradientCaption
+    Color = clTeal
+    CompanyText.Caption = 'contact'
+    CompanyText.FontKind = fkSystemBI
+    AppNameText.Caption = 'VEXA'
+    AppNameText.FontKind = fkSystemB
+    CaptionText.Caption = ''
+  end
   object HeadLabel: TLabel
     Left = 12  Top = 10
     Caption = 'contact VEXA'
@@ -214,6 +231,7 @@ end
 TSplash::TSplash(TComponent* owner) : TForm(owner) {
   RegisterStudioClasses();
   Field("Image1", Image1);
+  Field("Frame", Frame);
   LoadDescription(kSplash);
   PaintPlaceholderPicture(Image1, "tidy Zaderuzo Studio");
 }
@@ -228,6 +246,8 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
   Field("MailLink", MailLink);
   Field("HomeLink", HomeLink);
   Field("Image1", Image1);
+  Field("PictureFrame", PictureFrame);
+  Field("GradientCaption1", GradientCaption1);
   Handler("Timer1Timer", &TForm2::Timer1Timer);
   Handler("Timer2Timer", &TForm2::Timer2Timer);
   Handler("FormCloseQuery", &TForm2::FormCloseQuery);
@@ -280,6 +300,7 @@ TForm3::TForm3(TComponent* owner) : TForm(owner) {
   Field("OLabel3", OLabel3);
   Field("UrlLabel1", UrlLabel1);
   Field("Button1", Button1);
+  Field("GradientCaption1", GradientCaption1);
   Handler("OLabel1Click", &TForm3::OLabel1Click);
   Handler("OLabel2Click", &TForm3::OLabel2Click);
   Handler("OLabel3Click", &TForm3::OLabel3Click);

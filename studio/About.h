@@ -6,8 +6,10 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "LinkLabel.h"
+#include "NewBevel.h"
 #include "OComps.h"
 #include "UrlLabel.h"
+#include "Wordcap.h"
 
 // The maker's addresses.
 extern const char* const kMakerHomePage;   // the home page
@@ -25,6 +27,7 @@ class TSplash : public TForm {
 public:
   explicit TSplash(TComponent* owner);
   TImage* Image1 = nullptr;
+  TNewBevel* Frame = nullptr;
 };
 
 class TForm2 : public TForm {
@@ -39,6 +42,8 @@ public:
   TLinkLabel* MailLink = nullptr;
   TLinkLabel* HomeLink = nullptr;
   TImage* Image1 = nullptr;
+  TNewBevel* PictureFrame = nullptr;
+  TGradientCaption* GradientCaption1 = nullptr;
 
   // Text at its top, delay timer started, shown modally, timers stopped.
   // With `holdOk` the OK button stays disabled until the text ran once.
@@ -61,6 +66,7 @@ public:
   TOLabel* OLabel3 = nullptr;  // the author's pager page
   TUrlLabel* UrlLabel1 = nullptr;
   TButton* Button1 = nullptr;
+  TGradientCaption* GradientCaption1 = nullptr;
 
   // Points the hidden link label at `target` and clicks it.
   void OpenLink(const std::string& target);

@@ -106,6 +106,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Field("NewButton", NewButton); Field("OpenButton", OpenButton); Field("SaveButton", SaveButton);
   Field("BuildButton", BuildButton); Field("TestButton", TestButton); Field("HelpButton", HelpButton);
   Field("WebButton", WebButton); Field("UrlLabel1", UrlLabel1);
+  Field("GradientCaption1", GradientCaption1);
 
   Handler("Changed", &TForm1::Changed);
   Handler("e2Change", &TForm1::e2Change);
@@ -231,7 +232,9 @@ void TForm1::SetStatus(const std::string& text) {
 
 void TForm1::SetProjectCaption(const std::string& name) {
   projectCaption_ = name;
-  SetCaption("tidy Zaderuzo Studio - " + name);
+  // The bar rebuilds the window caption from its parts.
+  GradientCaption1->CaptionText().SetCaption(name);
+  GradientCaption1->ForceFrameRepaint();
 }
 
 void TForm1::ShowKind(TArchiveKind kind) {

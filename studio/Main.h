@@ -104,6 +104,7 @@ public:
   TButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
           *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
   TLinkLabel* UrlLabel1 = nullptr;
+  TGradientCaption* GradientCaption1 = nullptr;
 
   // Handlers.
   void Changed(TComponent*);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "Robot.h"
@@ -302,6 +303,53 @@ TEST(Splash, TextsAndSize) {
   auto* version = dynamic_cast<TLabel*>(splash.FindComponent("VersionLabel"));
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version->Caption(), "Version 1.00");
+}
+
+std::array<LONG, 4> Edges(RECT r) { return {r.left, r.top, r.right, r.bottom}; }
+
+TEST(StudioBoxes, CaptionBarsAndBevels) {
+  TSplash splash(nullptr);
+  TForm2 about(nullptr);
+  TForm3 contact(nullptr);
+  struct Row {
+    const char* name;
+    TForm* form;
+    TGradientCaption* bar;
+    std::string company, appName, captionPart, windowCaption;
+  } rows[] = {
+      {"about", &about, about.GradientCaption1, "about", "tidy Zaderuzo", "Studio", "about tidy Zaderuzo Studio"},
+      // The blank after the last non-empty part stays in the window caption.
+      {"contact", &contact, contact.GradientCaption1, "contact", "VEXA", "", "contact VEXA "},
+  };
+  for (const Row& row : rows) {
+    ASSERT_NE(row.bar, nullptr) << row.name;
+    EXPECT_EQ(row.bar->Form(), row.form) << row.name;
+    EXPECT_EQ(row.bar->CompanyText().Caption(), row.company) << row.name;
+    EXPECT_EQ(row.bar->AppNameText().Caption(), row.appName) << row.name;
+    EXPECT_EQ(row.bar->CaptionText().Caption(), row.captionPart) << row.name;
+    EXPECT_EQ(row.form->Caption(), row.windowCaption) << row.name;
+    // Rebuilding from the parts gives the same window caption.
+    row.bar->CaptionText().SetCaption(row.bar->CaptionText().Caption());
+    EXPECT_EQ(row.form->Caption(), row.windowCaption) << row.name;
+    EXPECT_TRUE(row.bar->CompanyText().Font().Style().Has(TFontStyle::fsBold)) << row.name;
+    EXPECT_TRUE(row.bar->CompanyText().Font().Style().Has(TFontStyle::fsItalic)) << row.name;
+  }
+  // The splash has a frame, not a caption bar.
+  for (int i = 0; i < splash.ComponentCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TGradientCaption*>(splash.Components(i)), nullptr);
+
+  // The splash frame is raised around the whole window, the About picture's
+  // sunken frame lies just around the picture.
+  ASSERT_NE(splash.Frame, nullptr);
+  EXPECT_EQ(splash.Frame->Style(), TNewDrawEdgeStyle::deRaised);
+  EXPECT_EQ(Edges(splash.Frame->BoundsRect()), Edges(splash.ClientRect()));
+  TNewBevel* frame = about.PictureFrame;
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->Style(), TNewDrawEdgeStyle::deSunken);
+  RECT pic = about.Image1->BoundsRect(), edge = frame->BoundsRect();
+  EXPECT_EQ(pic.right - pic.left, 200);
+  EXPECT_EQ(pic.bottom - pic.top, 150);
+  EXPECT_EQ(Edges({pic.left - 2, pic.top - 2, pic.right + 2, pic.bottom + 2}), Edges(edge));
 }
 
 }  // namespace

@@ -120,6 +120,31 @@ TEST_F(StudioMain, CommandLineProjectOpensAsMyProjectAndClosingAsksToSave) {
   EXPECT_TRUE(form->Visible());
 }
 
+TEST_F(StudioMain, CaptionBarCarriesTheProjectName) {
+  TGradientCaption* bar = form->GradientCaption1;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->CompanyText().Caption(), "tidy");
+  EXPECT_EQ(bar->AppNameText().Caption(), "Zaderuzo Studio -");
+  struct Row {
+    const char* name;
+    std::function<void()> command;
+    std::string project;
+  } rows[] = {
+      {"new window", [] {}, "My Project"},
+      {"save as", [&] {
+         robot.FileNames = {dir / "Caption Test.tpj"};
+         form->Command(cmSaveAs);
+       }, "Caption Test.tpj"},
+      {"new", [&] { form->Command(cmNew); }, "My Project"},
+  };
+  for (const Row& row : rows) {
+    row.command();
+    EXPECT_EQ(form->ProjectCaption(), row.project) << row.name;
+    EXPECT_EQ(bar->CaptionText().Caption(), row.project) << row.name;
+    EXPECT_EQ(form->Caption(), "tidy Zaderuzo Studio - " + row.project) << row.name;
+  }
+}
+
 TEST_F(StudioMain, KindButtonsShowTheirControlsAndKeepDisabledValues) {
   form->r3->SetChecked(true);  // as a click does
   EXPECT_TRUE(form->ProjectModified());
