@@ -17,7 +17,9 @@ function(tz_add_gtest name)
     TZ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TZ_BINARY_DIR="${CMAKE_BINARY_DIR}" TZ_DIST_DIR="${TZ_DIST_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   if(NOT TZ_HOST)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+    # One desktop: programs in one prefix share focus and activation, so
+    # Wine tests run one at a time (the host-side checks still run beside).
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 600)
   else()
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   endif()
