@@ -50,26 +50,6 @@ bool CopyAll(HANDLE from, HANDLE to) {
 }
 }  // namespace
 
-bool FileExistsStr(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExistsStr(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ExtractFilePath(const std::string& path) {
-  size_t pos = path.find_last_of("\\:");
-  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
-}
-
-std::string ExtractFileName(const std::string& path) {
-  size_t pos = path.find_last_of("\\:");
-  return pos == std::string::npos ? path : path.substr(pos + 1);
-}
-
 TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
   using M = TBuildMessage;
   switch (id) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Cabinet.h"
+#include "PathUtils.h"
 #include "ProjectSettings.h"
 #include "ZipArch.h"
 
@@ -116,8 +117,3 @@ private:
   bool locked_ = false;
 };
 
-bool FileExistsStr(const std::string& path);
-bool FolderExistsStr(const std::string& path);
-// The folder part of a path, with its trailing backslash, and the name part.
-std::string ExtractFilePath(const std::string& path);
-std::string ExtractFileName(const std::string& path);

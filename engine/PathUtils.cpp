@@ -14,7 +14,27 @@ std::string TrimTrailingBackslash(const std::string& path) {
   return path;
 }
 
+std::string ExtractFilePath(const std::string& path) {
+  size_t pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  size_t pos = path.find_last_of("\\:");
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
 #ifdef _WIN32
+bool FileExistsStr(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExistsStr(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string GetTempPathStr() {
   char buf[259 + 1];
   DWORD n = GetTempPathA(259, buf);

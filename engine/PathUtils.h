@@ -6,8 +6,14 @@
 std::string AddTrailingBackslash(const std::string& path);
 // Removes one trailing "\"; "" stays "".
 std::string TrimTrailingBackslash(const std::string& path);
+// The folder part of a path, with its trailing backslash, and the name part.
+std::string ExtractFilePath(const std::string& path);
+std::string ExtractFileName(const std::string& path);
 
 #ifdef _WIN32
+// Whether a file (not a folder), or a folder, of that name exists.
+bool FileExistsStr(const std::string& path);
+bool FolderExistsStr(const std::string& path);
 // The system temporary folder with its trailing backslash; "" on failure.
 std::string GetTempPathStr();
 // GetTempFileName in `folder` with `prefix` and `unique` (0: the system

@@ -17,11 +17,6 @@ HMODULE g_zipDll = nullptr;
 ZipDllExecFn g_zipDllExec = nullptr;
 GetZipDllVersionFn g_getZipDllVersion = nullptr;
 
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string UpperText(std::string s) {
   CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
   return s;
@@ -126,7 +121,7 @@ bool TZipArchiver::LoadZipDll(bool& loadedHere) {
   loadedHere = false;
   if (g_zipDll) return true;
   std::string name = "ZIPDLL.DLL";
-  if (!dllDirectory_.empty() && FileExists(dllDirectory_ + "\\ZIPDLL.DLL")) name = dllDirectory_ + "\\ZIPDLL.DLL";
+  if (!dllDirectory_.empty() && FileExistsStr(dllDirectory_ + "\\ZIPDLL.DLL")) name = dllDirectory_ + "\\ZIPDLL.DLL";
   // No critical-error or fault boxes while loading; the caller's mode
   // comes back afterwards.
   UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
@@ -213,7 +208,7 @@ void TZipArchiver::AddFiles() {
     }
   } busyGuard{*this};
 
-  if (UpperText(ExtractFileExt(zipFilename_)) == ".EXE" && sfxOffset_ == 0 && !FileExists(zipFilename_)) {
+  if (UpperText(ExtractFileExt(zipFilename_)) == ".EXE" && sfxOffset_ == 0 && !FileExistsStr(zipFilename_)) {
     makeEmpty_ = true;
     int rc = ConvertSFX();
     makeEmpty_ = false;
@@ -293,7 +288,7 @@ void TZipArchiver::ReadDirectory() {
       if (z.OnDirUpdate) z.OnDirUpdate(&z);
     }
   } notify{*this};
-  if (!FileExists(zipFilename_)) return;
+  if (!FileExistsStr(zipFilename_)) return;
   THandleGuard f(CreateFileA(zipFilename_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f.Valid()) throw EZipStreamError("Cannot open file \"" + zipFilename_ + "\"");
@@ -324,7 +319,7 @@ bool TZipArchiver::FindStub() {
   if (!dllDirectory_.empty()) tries.push_back(dllDirectory_ + "\\ZIPSFX.BIN");
   for (const std::string& t : tries) {
     SFXPath = t;
-    if (!t.empty() && FileExists(t)) return true;
+    if (!t.empty() && FileExistsStr(t)) return true;
   }
   return false;
 }
@@ -343,7 +338,7 @@ int TZipArchiver::CopyInChunks(HANDLE from, HANDLE to) {
 }
 
 int TZipArchiver::ConvertSFX() {
-  if (!makeEmpty_ && !FileExists(zipFilename_)) {
+  if (!makeEmpty_ && !FileExistsStr(zipFilename_)) {
     ReportMessage(zmNoZipName, "Error - no zip file specified");
     return zmNoZipName;
   }
@@ -384,7 +379,7 @@ int TZipArchiver::ConvertSFX() {
   // An existing output is written over, not truncated (the size check
   // catches one that was longer).
   THandleGuard out(CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr,
-                               FileExists(output) ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                               FileExistsStr(output) ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out.Valid()) return fail(-1, false);
 
   int rc = CopyInChunks(stub.Get(), out.Get());

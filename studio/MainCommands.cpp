@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Guards.h"
+#include "PathUtils.h"
 #include "Seam.h"
 
 const char* const kFirstRunMarker = "DataFlag.Da2";
@@ -11,16 +12,6 @@ const char* const kUntitledCaption = "My Project";
 const char* const kNoProjectFile = "<>";
 
 namespace {
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A common dialog's filter: "a|b" becomes "a\0b\0\0".
 std::string DialogFilter(const std::string& filter) {
   if (filter.empty()) return {};
@@ -213,7 +204,7 @@ bool TStudioCommands::CloseQuery() {
 }
 
 void TStudioCommands::LoadCommandLine(const std::string& argument) {
-  if (argument.empty() || !FileExists(argument)) return;
+  if (argument.empty() || !FileExistsStr(argument)) return;
   try {
     LoadProject(argument);
   } catch (const Exception& e) {
@@ -235,7 +226,7 @@ void TStudioCommands::AddFolder(const std::string& directory) {
 
 void TStudioCommands::AddFile(const std::string& path) {
   if (HasSourceCaption(controls_.SourceEntries(), path)) return;
-  bool folder = !FileExists(path) && DirectoryExists(path);
+  bool folder = !FileExistsStr(path) && FolderExistsStr(path);
   controls_.AddSource({path, folder ? kFolderImage : kFileImage});
   Changed();
 }
@@ -254,7 +245,7 @@ void TStudioCommands::Build() {
   }
 
   std::string marker = view_.ProgramFolder() + kFirstRunMarker;
-  if (FileExists(marker)) {
+  if (FileExistsStr(marker)) {
     Seam().ShowBox(view_.AppWindow(),
                    "Since this is the first time you use this program. Please read the 'About' Section carefully.",
                    "tidy Disk-Zaderuzo - iNFORMATION", MB_OK | MB_ICONINFORMATION);

@@ -30,5 +30,24 @@ TEST(PathUtils, TempFolderAndNames) {
   EXPECT_NE(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);  // number 0 creates it
   DeleteFileA(name.c_str());
   EXPECT_EQ(GetTempFileNameStr(folder + "no such folder\\", "tzt", 0), "");
+  EXPECT_FALSE(FileExistsStr(name));  // deleted above
+  EXPECT_TRUE(FolderExistsStr(folder));
+  EXPECT_FALSE(FileExistsStr(folder));
 }
 #endif
+
+TEST(PathUtils, FolderAndNameParts) {
+  struct Row { const char* path; const char* folder; const char* name; };
+  const Row rows[] = {
+      {"C:\\A\\B\\F.TXT", "C:\\A\\B\\", "F.TXT"},
+      {"C:F.TXT", "C:", "F.TXT"},
+      {"F.TXT", "", "F.TXT"},
+      {"C:\\A\\", "C:\\A\\", ""},
+      {"", "", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.path);
+    EXPECT_EQ(ExtractFilePath(r.path), r.folder);
+    EXPECT_EQ(ExtractFileName(r.path), r.name);
+  }
+}
