@@ -11,6 +11,7 @@
 #include "Guards.h"
 #include "Handles.h"
 #include "PathUtils.h"
+#include "ProgramFolder.h"
 #include "Seam.h"
 #include "StdCtrls.h"
 
@@ -26,12 +27,6 @@ std::string SpoolExe() { return "Spool.exe"; }
 
 void DeleteIfExists(const std::string& path) {
   if (FileExistsStr(path)) DeleteFileA(path.c_str());
-}
-
-std::string ProgramFolderOfModule() {
-  char buf[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  return ExtractFilePath(std::string(buf, n));
 }
 
 bool CopyAll(HANDLE from, HANDLE to) {
@@ -102,7 +97,7 @@ TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
 }
 
 TBuildSteps::TBuildSteps(const TBuildParts& parts, const IProjectSettings& settings, TBuildOptions options)
-    : ProgramFolder(ProgramFolderOfModule()), parts_(parts), settings_(settings), options_(std::move(options)) {}
+    : ProgramFolder(::ProgramFolder()), parts_(parts), settings_(settings), options_(std::move(options)) {}
 
 // ---------------------------------------------------------------------------
 // Small helpers over the window's controls

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "PathUtils.h"
+#include "ProgramFolder.h"
 
 namespace {
 // Library open flags (C runtime style).
@@ -397,9 +398,7 @@ void TCabinetWriter::DoGetTempFile(std::string& tempFileName, bool& success) {
     OnGetTempFile(this, tempFileName, success);
     return;
   }
-  char module[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
-  std::string exe(module, n);
+  std::string exe = ProgramFileName();
   std::string prefix = exe.substr(NamePos(exe), 3);
   tempFileName = GetTempFileNameStr(GetTempPathStr(), prefix, 0);
   success = !tempFileName.empty();

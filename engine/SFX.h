@@ -3,33 +3,13 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 #include "ProjectSettings.h"
-
-// A small set of enumeration values, bit n for value n.
-template <class E>
-class TSetOf {
-public:
-  constexpr TSetOf() = default;
-  constexpr TSetOf(std::initializer_list<E> values) {
-    for (E v : values) Include(v);
-  }
-  constexpr void Include(E v) { bits_ |= 1u << static_cast<unsigned>(v); }
-  constexpr void Exclude(E v) { bits_ &= ~(1u << static_cast<unsigned>(v)); }
-  constexpr bool Contains(E v) const { return (bits_ >> static_cast<unsigned>(v)) & 1u; }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr void Clear() { bits_ = 0; }
-  constexpr uint32_t Bits() const { return bits_; }
-  constexpr bool operator==(const TSetOf&) const = default;
-
-private:
-  uint32_t bits_ = 0;
-};
+#include "Set.h"
 
 enum SFXOptsEnum { SFXAskCmdLine, SFXAskFiles, SFXHideOverWriteBox };
-using SFXOpts = TSetOf<SFXOptsEnum>;
+using SFXOpts = TSet<SFXOptsEnum>;
 
 constexpr size_t kSFXHeaderSize = 256;
 constexpr int kSFXMaxTextTotal = 249;  // caption + folder + command line

@@ -8,6 +8,7 @@
 #include "Forms.h"
 #include "Handles.h"
 #include "PathUtils.h"
+#include "ProgramFolder.h"
 #include "Seam.h"
 
 namespace {
@@ -34,21 +35,11 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
   return path.substr(0, path.size() - e.size()) + ext;
 }
 
-std::string ProgramFolder() {
-  char buf[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  std::string p(buf, n < MAX_PATH ? n : 0);
-  size_t cut = p.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
-}
-
 // The title of a plain message box: the application's, else the program's
 // name.
 std::string AppTitle() {
   if (!Application().Title().empty()) return Application().Title();
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path, n < MAX_PATH ? n : 0);
+  std::string p = ProgramFileName();
   size_t cut = p.find_last_of('\\');
   if (cut != std::string::npos) p = p.substr(cut + 1);
   return ChangeFileExt(p, "");

@@ -16,10 +16,10 @@
 enum AddOptsEnum {
   AddDirNames, AddRecurseDirs, AddMove, AddFreshen, AddUpdate, AddZipTime, AddForceDOS, AddHiddenFiles, AddEncrypt
 };
-using AddOpts = TSetOf<AddOptsEnum>;
+using AddOpts = TSet<AddOptsEnum>;
 
 enum ExtrOptsEnum { ExtrDirNames, ExtrOverWrite, ExtrFreshen, ExtrUpdate };
-using ExtrOpts = TSetOf<ExtrOptsEnum>;
+using ExtrOpts = TSet<ExtrOptsEnum>;
 
 // 0 a new file begins, 1 a piece of it was done, 2 the batch ended.
 enum ProgressType { NewFile = 0, ProgressUpdate = 1, EndOfBatch = 2 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Component.h"
+#include "Exception.h"
 
 // The 26 bytes of a local header after its signature, then the name.
 struct ZipDirEntry {

@@ -1,7 +1,7 @@
 // Files of the Setup program as byte sources and sinks.
 #pragma once
 #include "ByteSource.h"
-#include "Component.h"
+#include "Exception.h"
 
 #include <windows.h>
 

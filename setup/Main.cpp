@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "Forms.h"
 #include "MainForm.h"
+#include "ProgramFolder.h"
 #include "StrFmt.h"
 #include "ZlibStream.h"
 
@@ -75,9 +76,7 @@ void FatalError(const std::string& message) {
 TStartupEnvironment RealStartupEnvironment() {
   TStartupEnvironment env;
   for (int i = 1; i < __argc; ++i) env.Args.push_back(__argv[i]);
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  env.ProgramFolder = ExtractFilePath(std::string(path, n));
+  env.ProgramFolder = ProgramFolder();
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   GetVersionExA(&info);

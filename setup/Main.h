@@ -1,7 +1,7 @@
 // Start-up of the Setup program and its program-wide state: the loaded
 // script, the start-up values and the directory constants.
 #pragma once
-#include "Component.h"
+#include "Exception.h"
 #include "ScriptFormat.h"
 
 #include <cstdint>

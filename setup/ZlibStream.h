@@ -2,7 +2,7 @@
 // and computes the Adler-32 of what it wrote.
 #pragma once
 #include "ByteSource.h"
-#include "Component.h"
+#include "Exception.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "Description.h"
+#include "ProgramFolder.h"
 #include "Seam.h"
 
 namespace {
@@ -67,13 +68,7 @@ const char* const kFocusTexts[][2] = {
 
 }  // namespace
 
-std::string ProgramFolderPath() {
-  char path[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string p(path, n);
-  size_t sep = p.find_last_of('\\');
-  return sep == std::string::npos ? std::string() : p.substr(0, sep + 1);
-}
+std::string ProgramFolderPath() { return ProgramFolder(); }
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
   RegisterStudioClasses();

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Component.h"
+#include "Exception.h"
 #include "ProjectSettings.h"
 
 // Fixed lines of the layout.

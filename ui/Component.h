@@ -1,17 +1,11 @@
 // Components: an owner tree, names, free notices and a loading state.
 #pragma once
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Base of every error the system raises; carries the message text.
-class Exception : public std::runtime_error {
-public:
-  explicit Exception(const std::string& msg) : std::runtime_error(msg) {}
-  std::string Message() const { return what(); }
-};
+#include "Exception.h"
 
 class TComponent;
 
