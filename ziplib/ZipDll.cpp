@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "ZipDllApi.h"
 #include "ZipFormat.h"
+#include "ZipPipeline.h"
 
 using namespace zipfmt;
 
@@ -49,6 +52,18 @@ public:
     if (!ReadFile(h_, buf, static_cast<DWORD>(n), &got, nullptr)) return -1;
     return got;
   }
+  // Reads until n bytes are in or the file ends; -1 on error.
+  long long ReadFull(void* buf, size_t n) {
+    char* c = static_cast<char*>(buf);
+    size_t got = 0;
+    while (got < n) {
+      long long r = Read(c + got, std::min<size_t>(n - got, 1u << 30));
+      if (r < 0) return -1;
+      if (r == 0) break;
+      got += static_cast<size_t>(r);
+    }
+    return static_cast<long long>(got);
+  }
   bool WriteAll(const void* p, size_t n) {
     const char* c = static_cast<const char*>(p);
     while (n > 0) {
@@ -79,22 +94,53 @@ private:
   uint64_t size_;
 };
 
+// Writes through a buffer, so that a small entry's header, its data and the
+// sizes patched into the header cost one write between them.
 class TFileSink : public IByteSink {
 public:
-  explicit TFileSink(TFile& f) : f_(f) {}
+  explicit TFileSink(TFile& f) : f_(f) { buf_.reserve(kBufferSize); }
   bool Write(const void* p, size_t n) override {
-    if (!f_.WriteAll(p, n)) return false;
-    pos_ += n;
+    if (failed_) return false;
+    if ((buf_.size() + n > kBufferSize || n >= kDirectSize) && !Flush()) return false;
+    if (n >= kDirectSize) {
+      if (!f_.WriteAll(p, n)) return Fail();
+      flushed_ += n;
+      return true;
+    }
+    const char* c = static_cast<const char*>(p);
+    buf_.insert(buf_.end(), c, c + n);
     return true;
   }
-  uint64_t Position() const override { return pos_; }
+  uint64_t Position() const override { return flushed_ + buf_.size(); }
   bool WriteAt(uint64_t offset, const void* p, size_t n) override {
-    return f_.Seek(offset) && f_.WriteAll(p, n) && f_.Seek(pos_);
+    if (failed_ || offset + n > Position()) return false;
+    if (offset >= flushed_) {
+      std::memcpy(buf_.data() + (offset - flushed_), p, n);
+      return true;
+    }
+    if (!Flush()) return false;
+    if (!(f_.Seek(offset) && f_.WriteAll(p, n) && f_.Seek(flushed_))) return Fail();
+    return true;
+  }
+  bool Flush() {
+    if (failed_) return false;
+    if (!buf_.empty() && !f_.WriteAll(buf_.data(), buf_.size())) return Fail();
+    flushed_ += buf_.size();
+    buf_.clear();
+    return true;
   }
 
 private:
+  bool Fail() {
+    failed_ = true;
+    return false;
+  }
+  static constexpr size_t kBufferSize = 1u << 20;
+  static constexpr size_t kDirectSize = 256u << 10;  // written as they come
   TFile& f_;
-  uint64_t pos_ = 0;
+  std::vector<char> buf_;
+  uint64_t flushed_ = 0;
+  bool failed_ = false;
 };
 
 // ---- helpers
@@ -165,7 +211,26 @@ struct TCandidate {
   TDosTime Time;
 };
 
-enum class TPlan { Keep, Replace };
+// One entry of the new archive, in the order they are written: an entry of
+// the old archive copied, or a file added (which may replace an old one).
+struct TStep {
+  int Old = -1;
+  int Add = -1;
+};
+
+// What reading a file ahead of the writer found. `Failure` holds the
+// message for a file that could not be read; `Fatal` ends the run there.
+struct TReadState {
+  bool Opened = false;  // the reader is past its opening
+  bool Skipped = false;
+  bool Fatal = false;
+  int32_t Code = zeNone;
+  std::string Failure;
+  size_t Pieces = 0;      // handed to the pipeline
+  bool PreRead = false;   // CRC and size read before its pieces (encryption)
+  uint32_t PreCrc = 0;
+  uint64_t PreSize = 0;
+};
 
 class TZipRun {
 public:
@@ -186,10 +251,15 @@ private:
   void CollectFolder(const std::string& folder, const std::string& stored, const std::string& pattern, bool& any);
   void AddCandidate(const std::string& path, const std::string& stored, const WIN32_FIND_DATAA& fd);
   bool Excluded(const std::string& path) const;
+  // Reads the next piece of the files to add into the pipeline; false when
+  // nothing is left to read or a fatal failure stopped the reading.
+  bool ReadAhead();
+  void FillPipeline();
+  bool OpenNext();
+  void FailRead(bool fatal, int32_t code, const std::string& text);
   // Writes one file as a new entry; false ends the run. `skipped` is set
   // when the file cannot be read (the run goes on).
-  bool AddFile(TZipWriter& w, const TCandidate& c, bool& skipped);
-  void Finish();
+  bool AddFile(TZipWriter& w, int index, bool& skipped);
 
   ZipRequestBlock& b_;
   bool stopped_ = false;
@@ -197,8 +267,26 @@ private:
   std::string zipName_, zipFull_, password_;
   std::vector<std::string> specs_;
   std::vector<TCandidate> candidates_;
+  std::unordered_set<std::string> storedKeys_;  // upper-case stored names
   int level_ = 9;
   bool encrypt_ = false;
+
+  // Reading ahead of the writer: the files to add in writing order, the
+  // one being read, and what was found for each.
+  std::unique_ptr<TPiecePipeline> pipeline_;
+  size_t maxWaiting_ = 0, maxWaitingBytes_ = 0, maxSpares_ = 0;
+  std::vector<int> addOrder_;
+  size_t reading_ = 0;  // position in addOrder_
+  TFile readFile_;
+  bool readOpen_ = false;
+  uint64_t readSize_ = 0, readDone_ = 0;
+  RawBytes readTail_;  // the last 32 KB read, for the next piece
+  // Large pieces are used again: fresh megabytes cost page faults.
+  std::vector<std::unique_ptr<TPiece>> spares_;
+  std::unique_ptr<TPiece> NewPiece(size_t size);
+  void Recycle(std::unique_ptr<TPiece> piece);
+  bool readStopped_ = false;
+  std::vector<TReadState> states_;  // by candidate
 };
 
 int TZipRun::Callback(int32_t action, int32_t code, uint64_t size, const std::string& text) {
@@ -279,12 +367,10 @@ void TZipRun::AddCandidate(const std::string& path, const std::string& stored, c
   }
   // Names are stored in the OEM code page, as FAT-made entries expect.
   CharToOemBuffA(name.c_str(), name.data(), static_cast<DWORD>(name.size()));
-  std::string key = Upper(name);
-  for (const TCandidate& o : candidates_)
-    if (Upper(o.Stored) == key) {
-      Message(zeWarning, "Duplicate name skipped: " + path);
-      return;
-    }
+  if (!storedKeys_.insert(Upper(name)).second) {
+    Message(zeWarning, "Duplicate name skipped: " + path);
+    return;
+  }
   c.Stored = name;
   candidates_.push_back(std::move(c));
 }
@@ -338,64 +424,246 @@ void TZipRun::CollectSpec(const std::string& spec) {
 
 bool RandomBytes(uint8_t* p, size_t n) { return RtlGenRandom(p, static_cast<ULONG>(n)) != FALSE; }
 
-bool TZipRun::AddFile(TZipWriter& w, const TCandidate& c, bool& skipped) {
-  skipped = false;
-  if (Callback(zcaFileBegins, zeNone, c.Size, c.Stored) == -1) return false;
-  TFile f;
-  if (!f.Open(c.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
-    skipped = true;
-    return Message(zeOpenFile, "Could not open for reading: " + c.Path);
+// Files up to this size are read on the worker threads.
+constexpr uint64_t kLoadOnWorker = 256u << 10;
+
+// ---- reading ahead
+
+void TZipRun::FailRead(bool fatal, int32_t code, const std::string& text) {
+  TReadState& st = states_[addOrder_[reading_]];
+  st.Opened = true;
+  st.Skipped = !fatal;
+  st.Fatal = fatal;
+  st.Code = code;
+  st.Failure = text;
+  readFile_.Close();
+  readOpen_ = false;
+  if (fatal) readStopped_ = true;
+  else ++reading_;
+}
+
+// Opens the next file to add; false when the file failed (its state says
+// how) or nothing is left.
+bool TZipRun::OpenNext() {
+  if (reading_ >= addOrder_.size()) return false;
+  const TCandidate& c = candidates_[addOrder_[reading_]];
+  TReadState& st = states_[addOrder_[reading_]];
+  if (!readFile_.Open(c.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
+    FailRead(false, zeOpenFile, "Could not open for reading: " + c.Path);
+    return false;
   }
-  if (f.Size() > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
-  std::vector<uint8_t> buf(kZipPieceSize);
-  // First pass: the CRC, which the local header and the encryption header need.
-  uint32_t crc = 0;
-  uint64_t size = 0;
-  for (;;) {
-    long long n = f.Read(buf.data(), buf.size());
-    if (n < 0) {
-      skipped = true;
-      return Message(zeOpenFile, "Could not read: " + c.Path);
+  readSize_ = readFile_.Size();
+  readDone_ = 0;
+  readTail_.clear();
+  if (readSize_ > 0xFFFFFFFFu) {
+    FailRead(true, zeTooLarge, "File too large for a zip archive: " + c.Path);
+    return false;
+  }
+  if (encrypt_ && readSize_ > kPieceInput) {
+    // The encryption header carries the CRC, so a file of several pieces
+    // is read once for it before its pieces are made.
+    Bytes buf(kPieceInput);
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    for (;;) {
+      long long n = readFile_.ReadFull(buf.data(), buf.size());
+      if (n < 0 || size + static_cast<uint64_t>(n) > 0xFFFFFFFFu) {
+        if (n < 0) FailRead(false, zeOpenFile, "Could not read: " + c.Path);
+        else FailRead(true, zeTooLarge, "File too large for a zip archive: " + c.Path);
+        return false;
+      }
+      if (n == 0) break;
+      crc = Crc32(crc, buf.data(), static_cast<size_t>(n));
+      size += static_cast<uint64_t>(n);
     }
-    if (n == 0) break;
-    crc = Crc32(crc, buf.data(), static_cast<size_t>(n));
-    size += static_cast<uint64_t>(n);
+    if (!readFile_.Seek(0)) {
+      FailRead(false, zeOpenFile, "Could not read: " + c.Path);
+      return false;
+    }
+    st.PreRead = true;
+    st.PreCrc = crc;
+    st.PreSize = size;
+    readSize_ = size;
   }
-  if (size > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
+  st.Opened = true;
+  readOpen_ = true;
+  return true;
+}
+
+std::unique_ptr<TPiece> TZipRun::NewPiece(size_t size) {
+  if (size < kPieceInput / 4 || spares_.empty()) return std::make_unique<TPiece>();
+  std::unique_ptr<TPiece> p = std::move(spares_.back());
+  spares_.pop_back();
+  p->Dictionary.clear();
+  p->Ok = true;
+  return p;
+}
+
+void TZipRun::Recycle(std::unique_ptr<TPiece> piece) {
+  if (piece->Input.capacity() + piece->Output.capacity() >= kPieceInput && spares_.size() < maxSpares_)
+    spares_.push_back(std::move(piece));
+}
+
+// Reads a small file whole on a worker thread. Its size was taken when the
+// files were listed; one that has grown past kMaxLoad since then is not
+// held in memory.
+bool LoadWhole(TPiece& piece) {
+  constexpr uint64_t kMaxLoad = 16u << 20;
+  TFile f;
+  if (!f.Open(piece.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
+    piece.FailCode = zeOpenFile;
+    piece.FailText = "Could not open for reading: " + piece.Path;
+    return false;
+  }
+  uint64_t size = f.Size();
+  if (size > kMaxLoad) {
+    piece.FailCode = zeFileChanged;
+    piece.FailText = "File changed while it was added: " + piece.Path;
+    return false;
+  }
+  piece.Input.resize(static_cast<size_t>(size));
+  long long got = size ? f.ReadFull(piece.Input.data(), piece.Input.size()) : 0;
+  if (got < 0) {
+    piece.FailCode = zeOpenFile;
+    piece.FailText = "Could not read: " + piece.Path;
+    return false;
+  }
+  piece.Input.resize(static_cast<size_t>(got));
+  return true;
+}
+
+bool TZipRun::ReadAhead() {
+  if (readStopped_) return false;
+  while (!readOpen_) {
+    if (reading_ >= addOrder_.size()) return false;
+    const int index = addOrder_[reading_];
+    if (candidates_[index].Size <= kLoadOnWorker) {
+      // Small files are opened and read by the worker that compresses them.
+      auto piece = std::make_unique<TPiece>();
+      piece->Tag = static_cast<size_t>(index);
+      piece->Level = level_;
+      piece->Load = true;
+      piece->Path = candidates_[index].Path;
+      piece->ExpectedSize = candidates_[index].Size;
+      states_[index].Opened = true;
+      states_[index].Pieces = 1;
+      ++reading_;
+      pipeline_->Submit(std::move(piece));
+      return true;
+    }
+    if (OpenNext()) break;
+    if (readStopped_) return false;
+  }
+  const int index = addOrder_[reading_];
+  const TCandidate& c = candidates_[index];
+  TReadState& st = states_[index];
+  size_t want = static_cast<size_t>(std::min<uint64_t>(kPieceInput, readSize_ - std::min(readSize_, readDone_)));
+  std::unique_ptr<TPiece> piece = NewPiece(want);
+  piece->Tag = static_cast<size_t>(index);
+  piece->Level = level_;
+  piece->Input.resize(want);
+  long long got = want ? readFile_.ReadFull(piece->Input.data(), want) : 0;
+  if (got < 0) {
+    // Nothing written yet: the file is skipped; else the entry is broken.
+    FailRead(st.Pieces > 0, zeOpenFile, "Could not read: " + c.Path);
+    return !readStopped_;
+  }
+  piece->Input.resize(static_cast<size_t>(got));
+  readDone_ += static_cast<uint64_t>(got);
+  piece->Last = static_cast<size_t>(got) < want || readDone_ >= readSize_;
+  if (level_ > 0 && st.Pieces > 0) piece->Dictionary.swap(readTail_);
+  if (level_ > 0 && !piece->Last) {
+    size_t keep = std::min(piece->Input.size(), kPieceDictionary);
+    readTail_.assign(piece->Input.end() - static_cast<std::ptrdiff_t>(keep), piece->Input.end());
+  }
+  ++st.Pieces;
+  bool last = piece->Last;
+  pipeline_->Submit(std::move(piece));
+  if (last) {
+    readFile_.Close();
+    readOpen_ = false;
+    ++reading_;
+  }
+  return true;
+}
+
+void TZipRun::FillPipeline() {
+  while (pipeline_->Waiting() < maxWaiting_ && pipeline_->WaitingBytes() < maxWaitingBytes_ && ReadAhead()) {
+  }
+}
+
+// ---- writing
+
+bool TZipRun::AddFile(TZipWriter& w, int index, bool& skipped) {
+  skipped = false;
+  const TCandidate& c = candidates_[index];
+  const TReadState& st = states_[index];
+  if (Callback(zcaFileBegins, zeNone, c.Size, c.Stored) == -1) return false;
+  // The reader runs ahead; make sure it has come to this file.
+  FillPipeline();
+  while (!st.Opened && ReadAhead()) {
+  }
+
   uint8_t header[kCryptHeaderSize] = {};
   if (encrypt_ && !RandomBytes(header, sizeof header))
     return Message(zeWrite, "No random data for the encryption header"), false;
-
-  TNewEntry e;
-  e.Name = c.Stored;
-  e.Time = c.Time;
-  e.ExternalAttr = c.Attributes & 0xFF & ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
-  e.Crc = crc;
-  e.Size = static_cast<uint32_t>(size);
-  e.Level = level_;
-  e.Encrypted = encrypt_;
-  if (!w.BeginEntry(e)) return Message(zeWrite, "Write error: " + w.Error), false;
-  TEntryEncoder enc(level_, encrypt_ ? &password_ : nullptr, crc, header);
-  if (!enc.Ok()) return Message(zeWrite, "Compressor error"), false;
-  if (!f.Seek(0)) return Message(zeOpenFile, "Could not read: " + c.Path), false;
-  uint32_t crc2 = 0;
-  uint64_t size2 = 0;
-  Bytes out;
-  for (;;) {
-    long long n = f.Read(buf.data(), buf.size());
-    if (n < 0) return Message(zeOpenFile, "Could not read: " + c.Path), false;
-    if (n == 0) break;
-    crc2 = Crc32(crc2, buf.data(), static_cast<size_t>(n));
-    size2 += static_cast<uint64_t>(n);
-    out.clear();
-    if (!enc.Feed(buf.data(), static_cast<size_t>(n), out)) return Message(zeWrite, "Compressor error"), false;
-    if (!w.WriteEntryData(out.data(), out.size())) return Message(zeWrite, "Write error: " + w.Error), false;
-    if (Callback(zcaPieceDone, zeNone, 0, " ") == -1) return false;
+  std::unique_ptr<TEntryCipher> cipher;
+  RawBytes sealed;
+  uint32_t crc = 0;
+  uint64_t size = 0;
+  for (size_t taken = 0;; ++taken) {
+    if (taken == st.Pieces) {
+      FillPipeline();
+      if (taken == st.Pieces) {
+        // The reader stopped in this file: at its first piece it is skipped.
+        skipped = st.Skipped;
+        return Message(st.Fatal || st.Skipped ? st.Code : zeWrite, st.Fatal || st.Skipped ? st.Failure : "Read error") &&
+               skipped;
+      }
+    }
+    std::unique_ptr<TPiece> piece = pipeline_->Take();
+    FillPipeline();
+    if (!piece || piece->Tag != static_cast<size_t>(index)) return Message(zeWrite, "Compressor error"), false;
+    if (piece->Failed) {
+      // A file that cannot be read is skipped; one that changed ends the run.
+      skipped = piece->FailCode == zeOpenFile;
+      return Message(piece->FailCode, piece->FailText) && skipped;
+    }
+    if (!piece->Ok) return Message(zeWrite, "Compressor error"), false;
+    if (taken == 0) {
+      TNewEntry e;
+      e.Name = c.Stored;
+      e.Time = c.Time;
+      e.ExternalAttr = c.Attributes & 0xFF & ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
+      // One piece: CRC and size are known now; otherwise they are patched in
+      // at the end, or were read ahead for the encryption header.
+      e.Crc = piece->Last ? piece->Crc : st.PreCrc;
+      e.Size = static_cast<uint32_t>(piece->Last ? piece->InputSize : st.PreSize);
+      e.Level = level_;
+      e.Encrypted = encrypt_;
+      if (!w.BeginEntry(e)) return Message(zeWrite, "Write error: " + w.Error), false;
+      if (encrypt_) cipher = std::make_unique<TEntryCipher>(password_, e.Crc, header);
+    }
+    crc = taken == 0 ? piece->Crc : Crc32Combine(crc, piece->Crc, piece->InputSize);
+    size += piece->InputSize;
+    if (size > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
+    const RawBytes* data = &piece->Output;
+    if (cipher) {
+      sealed.clear();
+      cipher->Apply(piece->Output.data(), piece->Output.size(), sealed);
+      data = &sealed;
+    }
+    if (!w.WriteEntryData(data->data(), data->size())) return Message(zeWrite, "Write error: " + w.Error), false;
+    const uint32_t pieceSize = piece->InputSize;
+    const bool last = piece->Last;
+    Recycle(std::move(piece));
+    for (uint32_t done = 0; done < pieceSize; done += kZipPieceSize)
+      if (Callback(zcaPieceDone, zeNone, 0, " ") == -1) return false;
+    if (last) break;
   }
-  if (crc2 != crc || size2 != size) return Message(zeFileChanged, "File changed while it was added: " + c.Path), false;
-  out.clear();
-  if (!enc.Finish(out) || !w.WriteEntryData(out.data(), out.size()) || !w.EndEntry())
-    return Message(zeWrite, "Write error: " + w.Error), false;
+  if (st.PreRead && (crc != st.PreCrc || size != st.PreSize))
+    return Message(zeFileChanged, "File changed while it was added: " + c.Path), false;
+  if (!w.EndEntry(crc, static_cast<uint32_t>(size))) return Message(zeWrite, "Write error: " + w.Error), false;
   const TZipEntry& done = w.Entries().back();
   if (verbose_) {
     uint64_t stored = done.CompressedSize - (encrypt_ ? kCryptHeaderSize : 0);
@@ -450,31 +718,35 @@ int TZipRun::Run() {
       return Message(zeBadArchive, zipName_ + " is not a valid zip file: " + ReadErrorText(err)), 0;
   }
 
-  // What happens to each old entry, and which files are new.
-  std::vector<TPlan> plan(dir.Entries.size(), TPlan::Keep);
+  // What happens to each old entry, and which files are new: matched by
+  // upper-case name, the first of equal names in the old archive.
+  std::unordered_map<std::string, int> oldByName;
+  oldByName.reserve(dir.Entries.size());
+  for (size_t j = 0; j < dir.Entries.size(); ++j) oldByName.emplace(Upper(dir.Entries[j].Name), static_cast<int>(j));
   std::vector<int> replaceWith(dir.Entries.size(), -1);
   std::vector<int> added;
+  const bool onlyNewer = b_.Update || b_.Freshen;
   for (size_t i = 0; i < candidates_.size(); ++i) {
     const TCandidate& c = candidates_[i];
-    std::string key = Upper(c.Stored);
-    int found = -1;
-    for (size_t j = 0; j < dir.Entries.size(); ++j)
-      if (Upper(dir.Entries[j].Name) == key) {
-        found = static_cast<int>(j);
-        break;
-      }
-    bool onlyNewer = b_.Update || b_.Freshen;
-    if (found < 0) {
+    auto found = oldByName.find(Upper(c.Stored));
+    if (found == oldByName.end()) {
       if (b_.Freshen && !b_.Update) continue;
       added.push_back(static_cast<int>(i));
     } else {
-      if (onlyNewer && c.Time.Packed() <= dir.Entries[found].Time.Packed()) continue;
-      plan[found] = TPlan::Replace;
-      replaceWith[found] = static_cast<int>(i);
+      if (onlyNewer && c.Time.Packed() <= dir.Entries[found->second].Time.Packed()) continue;
+      replaceWith[found->second] = static_cast<int>(i);
     }
   }
-  size_t toWrite = added.size() + static_cast<size_t>(std::count(plan.begin(), plan.end(), TPlan::Replace));
-  if (toWrite == 0) {
+  std::vector<TStep> steps;
+  for (size_t j = 0; j < dir.Entries.size(); ++j) {
+    steps.push_back({static_cast<int>(j), replaceWith[j]});
+    if (replaceWith[j] >= 0) addOrder_.push_back(replaceWith[j]);
+  }
+  for (int i : added) {
+    steps.push_back({-1, i});
+    addOrder_.push_back(i);
+  }
+  if (addOrder_.empty()) {
     Message(zeNothingToDo, "Nothing to do");
     return 0;
   }
@@ -491,8 +763,21 @@ int TZipRun::Run() {
   TZipWriter w(sink);
   std::vector<std::string> written;  // sources to remove when moving
 
+  // Files are read on this thread ahead of the writer and compressed on
+  // worker threads; the writer and every callback stay on this thread.
+  states_.assign(candidates_.size(), TReadState{});
+  const unsigned threads = TPiecePipeline::DefaultThreads();
+  pipeline_ = std::make_unique<TPiecePipeline>(threads, LoadWhole);
+  maxWaiting_ = 64 * std::max(2u, 2 * threads);
+  maxWaitingBytes_ = std::max<size_t>(4, 2 * threads) * kPieceInput;
+  maxSpares_ = threads + 2;
+  struct TPipelineEnd {
+    std::unique_ptr<TPiecePipeline>& p;
+    ~TPipelineEnd() { p.reset(); }
+  } pipelineEnd{pipeline_};
+
+  TFileSource src(old);
   if (hasOld) {
-    TFileSource src(old);
     std::vector<uint8_t> buf(kZipPieceSize);
     for (uint64_t done = 0; done < dir.PrefixSize;) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), dir.PrefixSize - done));
@@ -500,30 +785,27 @@ int TZipRun::Run() {
         return Message(zeWrite, "Cannot copy the start of " + zipName_), 0;
       done += n;
     }
-    for (size_t j = 0; j < dir.Entries.size(); ++j) {
+  }
+  for (const TStep& step : steps) {
+    if (step.Add >= 0) {
       bool skipped = false;
-      if (plan[j] == TPlan::Replace) {
-        const TCandidate& c = candidates_[replaceWith[j]];
-        if (!AddFile(w, c, skipped)) return 0;
-        if (!skipped) {
-          written.push_back(c.Path);
-          continue;
-        }
+      if (!AddFile(w, step.Add, skipped)) return 0;
+      if (!skipped) {
+        written.push_back(candidates_[step.Add].Path);
+        continue;
       }
-      if (!w.CopyEntry(src, dir.Entries[j])) return Message(zeWrite, "Cannot copy an entry: " + w.Error), 0;
     }
+    if (step.Old >= 0 && !w.CopyEntry(src, dir.Entries[step.Old]))
+      return Message(zeWrite, "Cannot copy an entry: " + w.Error), 0;
   }
-  for (int i : added) {
-    bool skipped = false;
-    if (!AddFile(w, candidates_[i], skipped)) return 0;
-    if (!skipped) written.push_back(candidates_[i].Path);
-  }
+  pipeline_.reset();
   if (stopped_) return 0;
   if (written.empty()) {
     Message(zeNothingToDo, "Nothing to do");
     return 0;
   }
   if (!w.Finish(dir.Comment)) return Message(zeWrite, "Write error: " + w.Error), 0;
+  if (!sink.Flush()) return Message(zeWrite, std::string("Write error: cannot write ") + tempName), 0;
   temp.Close();
   old.Close();
   if (!MoveFileExA(tempName, zipName_.c_str(), MOVEFILE_REPLACE_EXISTING))

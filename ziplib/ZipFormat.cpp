@@ -26,15 +26,27 @@ uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n) {
   return crc;
 }
 
+uint32_t Crc32Combine(uint32_t crcFirst, uint32_t crcSecond, uint32_t secondSize) {
+  return static_cast<uint32_t>(crc32_combine(crcFirst, crcSecond, static_cast<z_off_t>(secondSize)));
+}
+
 // ---- encryption
 
 namespace {
-uint32_t CrcByte(uint32_t crc, uint8_t b) {
-  // One step of the CRC-32 register, as the key schedule needs it.
-  crc ^= b;
-  for (int i = 0; i < 8; ++i) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-  return crc;
-}
+struct TCrcTable {
+  uint32_t Entry[256];
+  TCrcTable() {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+      Entry[i] = c;
+    }
+  }
+};
+const TCrcTable kCrcTable;
+
+// One step of the CRC-32 register, as the key schedule needs it.
+uint32_t CrcByte(uint32_t crc, uint8_t b) { return (crc >> 8) ^ kCrcTable.Entry[(crc ^ b) & 0xFF]; }
 }  // namespace
 
 TZipCrypto::TZipCrypto(const std::string& password) {
@@ -65,6 +77,11 @@ uint8_t TZipCrypto::Decrypt(uint8_t cipher) {
   uint8_t p = static_cast<uint8_t>(cipher ^ StreamByte());
   UpdateKeys(p);
   return p;
+}
+
+TEntryCipher::TEntryCipher(const std::string& password, uint32_t crc, const uint8_t* header) : crypto_(password) {
+  pendingHeader_.assign(header, header + kCryptHeaderSize - 1);
+  pendingHeader_.push_back(static_cast<uint8_t>(crc >> 24));
 }
 
 // ---- names and times
@@ -268,57 +285,89 @@ TReadError ReadZipDirectory(IByteSource& src, TZipDirectory& dir) {
   return TReadError::None;
 }
 
-// ---- encoder
+// ---- deflate
 
-struct TEntryEncoder::TZStream {
+struct TDeflater::TZStream {
   z_stream s{};
-  bool active = false;
+  int level = -1;  // the level the stream was made for; -1 before
 };
+
+TDeflater::TDeflater() : z_(std::make_unique<TZStream>()) {}
+
+TDeflater::~TDeflater() {
+  if (z_->level >= 0) deflateEnd(&z_->s);
+}
+
+bool TDeflater::Begin(int level, const uint8_t* dict, size_t dictSize) {
+  level = std::clamp(level, 1, 9);
+  if (z_->level == level) {
+    if (deflateReset(&z_->s) != Z_OK) return false;
+  } else {
+    if (z_->level >= 0) deflateEnd(&z_->s);
+    z_->s = z_stream{};
+    z_->level = -1;
+    if (deflateInit2(&z_->s, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    z_->level = level;
+  }
+  if (dictSize > 0) {
+    // Only the last 32 KB can be referred to.
+    size_t keep = std::min<size_t>(dictSize, 1u << MAX_WBITS);
+    if (deflateSetDictionary(&z_->s, dict + dictSize - keep, static_cast<uInt>(keep)) != Z_OK) return false;
+  }
+  return true;
+}
+
+bool TDeflater::Deflate(const uint8_t* p, size_t n, TFlush flush, RawBytes& out) {
+  if (z_->level < 0) return false;
+  z_stream& s = z_->s;
+  const int mode = flush == Finish ? Z_FINISH : flush == SyncFlush ? Z_SYNC_FLUSH : Z_NO_FLUSH;
+  size_t used = out.size();
+  for (;;) {
+    // zlib counts in 32 bits: hand it at most 1 GB at a time.
+    uInt slice = static_cast<uInt>(std::min<size_t>(n, 1u << 30));
+    s.next_in = const_cast<Bytef*>(p);
+    s.avail_in = slice;
+    bool lastSlice = slice == n;
+    int sliceMode = lastSlice ? mode : Z_NO_FLUSH;
+    for (;;) {
+      // Room for all of it at once, whatever the data.
+      if (out.size() - used < 4096) out.resize(used + std::max<size_t>(out.size() - used, slice + slice / 8) + 65536);
+      s.next_out = out.data() + used;
+      s.avail_out = static_cast<uInt>(std::min<size_t>(out.size() - used, 1u << 30));
+      uInt room = s.avail_out;
+      int rc = deflate(&s, sliceMode);
+      used += room - s.avail_out;
+      if (rc == Z_STREAM_ERROR) {
+        out.resize(used);
+        return false;
+      }
+      if (sliceMode == Z_FINISH ? rc == Z_STREAM_END : (s.avail_in == 0 && s.avail_out != 0)) break;
+    }
+    p += slice;
+    n -= slice;
+    if (lastSlice) break;
+  }
+  out.resize(used);
+  return true;
+}
+
+// ---- encoder
 
 TEntryEncoder::TEntryEncoder(int level, const std::string* password, uint32_t crc, const uint8_t* cryptHeader) {
   if (level > 0) {
-    z_ = std::make_unique<TZStream>();
-    if (deflateInit2(&z_->s, std::min(level, 9), Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-      ok_ = false;
-    else
-      z_->active = true;
+    z_ = std::make_unique<TDeflater>();
+    ok_ = z_->Begin(std::min(level, 9));
   }
-  if (password) {
-    crypto_ = std::make_unique<TZipCrypto>(*password);
-    pendingHeader_.assign(cryptHeader, cryptHeader + kCryptHeaderSize - 1);
-    pendingHeader_.push_back(static_cast<uint8_t>(crc >> 24));
-  }
+  if (password) cipher_ = std::make_unique<TEntryCipher>(*password, crc, cryptHeader);
 }
 
-TEntryEncoder::~TEntryEncoder() {
-  if (z_ && z_->active) deflateEnd(&z_->s);
-}
+TEntryEncoder::~TEntryEncoder() = default;
 
 void TEntryEncoder::Emit(const uint8_t* p, size_t n, Bytes& out) {
-  if (!pendingHeader_.empty()) {
-    Bytes h;
-    h.swap(pendingHeader_);
-    Emit(h.data(), h.size(), out);
-  }
-  if (crypto_)
-    for (size_t i = 0; i < n; ++i) out.push_back(crypto_->Encrypt(p[i]));
+  if (cipher_)
+    cipher_->Apply(p, n, out);
   else
     out.insert(out.end(), p, p + n);
-}
-
-bool TEntryEncoder::Deflate(const uint8_t* p, size_t n, int flush, Bytes& out) {
-  uint8_t buf[16384];
-  z_->s.next_in = const_cast<Bytef*>(p);
-  z_->s.avail_in = static_cast<uInt>(n);
-  for (;;) {
-    z_->s.next_out = buf;
-    z_->s.avail_out = sizeof buf;
-    int rc = deflate(&z_->s, flush);
-    if (rc == Z_STREAM_ERROR) return ok_ = false;
-    Emit(buf, sizeof buf - z_->s.avail_out, out);
-    if (flush == Z_FINISH ? rc == Z_STREAM_END : (z_->s.avail_out != 0 && z_->s.avail_in == 0)) break;
-  }
-  return true;
 }
 
 bool TEntryEncoder::Feed(const uint8_t* p, size_t n, Bytes& out) {
@@ -327,19 +376,17 @@ bool TEntryEncoder::Feed(const uint8_t* p, size_t n, Bytes& out) {
     Emit(p, n, out);
     return true;
   }
-  while (n > 0) {
-    size_t chunk = std::min<size_t>(n, 1u << 20);
-    if (!Deflate(p, chunk, Z_NO_FLUSH, out)) return false;
-    p += chunk;
-    n -= chunk;
-  }
+  plain_.clear();
+  if (!z_->Deflate(p, n, TDeflater::NoFlush, plain_)) return ok_ = false;
+  Emit(plain_.data(), plain_.size(), out);
   return true;
 }
 
 bool TEntryEncoder::Finish(Bytes& out) {
   if (!ok_) return false;
-  if (z_) return Deflate(nullptr, 0, Z_FINISH, out);
-  Emit(nullptr, 0, out);  // an empty stored file still gets its header
+  plain_.clear();
+  if (z_ && !z_->Deflate(nullptr, 0, TDeflater::Finish, plain_)) return ok_ = false;
+  Emit(plain_.data(), plain_.size(), out);  // an empty stored file still gets its header
   return true;
 }
 
@@ -480,15 +527,24 @@ bool TZipWriter::WriteEntryData(const uint8_t* p, size_t n) {
 
 bool TZipWriter::EndEntry() {
   if (!inEntry_) return Fail("no entry open");
+  return EndEntry(entries_.back().Crc, entries_.back().Size);
+}
+
+bool TZipWriter::EndEntry(uint32_t crc, uint32_t size) {
+  if (!inEntry_) return Fail("no entry open");
   inEntry_ = false;
   TZipEntry& e = entries_.back();
-  uint64_t size = sink_.Position() - dataStart_;
-  if (size > kMax32 || sink_.Position() > kMax32) return Fail("archive too large");
-  e.CompressedSize = static_cast<uint32_t>(size);
+  uint64_t packed = sink_.Position() - dataStart_;
+  if (packed > kMax32 || sink_.Position() > kMax32) return Fail("archive too large");
+  e.Crc = crc;
+  e.Size = size;
+  e.CompressedSize = static_cast<uint32_t>(packed);
   e.LocalSpan = sink_.Position() - e.LocalPos;
   Bytes b;
+  Put32(b, e.Crc);
   Put32(b, e.CompressedSize);
-  if (!sink_.WriteAt(e.LocalPos + 18, b.data(), b.size())) return Fail("write failed");
+  Put32(b, e.Size);
+  if (!sink_.WriteAt(e.LocalPos + 14, b.data(), b.size())) return Fail("write failed");
   return true;
 }
 

@@ -5,11 +5,34 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zipfmt {
 
 using Bytes = std::vector<uint8_t>;
+
+// Leaves new elements uninitialised, for buffers that are filled right
+// after they grow: zeroing megabytes first costs as much as filling them.
+template <class T>
+struct TUninitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUninitAllocator<U>;
+  };
+  TUninitAllocator() = default;
+  template <class U>
+  TUninitAllocator(const TUninitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
+};
+using RawBytes = std::vector<uint8_t, TUninitAllocator<uint8_t>>;
 
 constexpr uint32_t kLocalSig = 0x04034b50;
 constexpr uint32_t kCentralSig = 0x02014b50;
@@ -33,6 +56,9 @@ void Put16(Bytes& out, uint16_t v);
 void Put32(Bytes& out, uint32_t v);
 
 uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n);
+// The CRC-32 of two pieces one after the other, from the CRC of each; the
+// second is under 2 GB.
+uint32_t Crc32Combine(uint32_t crcFirst, uint32_t crcSecond, uint32_t secondSize);
 
 // Traditional PKWARE encryption.
 class TZipCrypto {
@@ -45,6 +71,46 @@ private:
   uint8_t StreamByte() const;
   void UpdateKeys(uint8_t plain);
   uint32_t keys_[3];
+};
+
+// An entry's data as it is encrypted: the 12-byte header (11 given bytes,
+// then the high byte of the CRC) in front of the first piece.
+class TEntryCipher {
+public:
+  TEntryCipher(const std::string& password, uint32_t crc, const uint8_t* header);
+  template <class Vec>
+  void Apply(const uint8_t* p, size_t n, Vec& out) {
+    size_t at = out.size();
+    out.resize(at + pendingHeader_.size() + n);
+    for (uint8_t b : pendingHeader_) out[at++] = crypto_.Encrypt(b);
+    pendingHeader_.clear();
+    for (size_t i = 0; i < n; ++i) out[at + i] = crypto_.Encrypt(p[i]);
+  }
+
+private:
+  TZipCrypto crypto_;
+  Bytes pendingHeader_;
+};
+
+// A raw deflate stream. The zlib state is kept from one stream to the next
+// and only reset, which spares its set-up for every entry.
+class TDeflater {
+public:
+  enum TFlush { NoFlush, SyncFlush, Finish };
+  TDeflater();
+  ~TDeflater();
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
+  // A new stream at `level` (1 to 9). `dict` holds the bytes that come
+  // before it when it continues a stream cut into pieces.
+  bool Begin(int level, const uint8_t* dict = nullptr, size_t dictSize = 0);
+  // Appends what `p` gives to `out`. SyncFlush ends on a byte boundary, so
+  // that the next piece's stream can follow it; Finish ends the stream.
+  bool Deflate(const uint8_t* p, size_t n, TFlush flush, RawBytes& out);
+
+private:
+  struct TZStream;
+  std::unique_ptr<TZStream> z_;
 };
 
 // DOS date and time.
@@ -137,12 +203,10 @@ public:
   bool Finish(Bytes& out);
 
 private:
-  bool Deflate(const uint8_t* p, size_t n, int flush, Bytes& out);
   void Emit(const uint8_t* p, size_t n, Bytes& out);
-  struct TZStream;
-  std::unique_ptr<TZStream> z_;
-  std::unique_ptr<TZipCrypto> crypto_;
-  Bytes pendingHeader_;
+  std::unique_ptr<TDeflater> z_;
+  std::unique_ptr<TEntryCipher> cipher_;
+  RawBytes plain_;
   bool ok_ = true;
 };
 
@@ -169,6 +233,8 @@ public:
   bool BeginEntry(const TNewEntry& e);
   bool WriteEntryData(const uint8_t* p, size_t n);
   bool EndEntry();
+  // Ends an entry whose CRC and size were not known when it began.
+  bool EndEntry(uint32_t crc, uint32_t size);
   bool Finish(const Bytes& comment = {});
   const std::vector<TZipEntry>& Entries() const { return entries_; }
   std::string Error;

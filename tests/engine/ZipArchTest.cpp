@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 #include "Forms.h"
+#include "Handles.h"
 #include "Robot.h"
 #include "ZipTestKit.h"
 
@@ -90,6 +92,70 @@ TEST_F(ZipArch, PasswordEncryptsEveryEntry) {
     x.Password = "Tidy pass-80 \xE9t\xE9";
     ExpectForReaders(out, "arch", "enc" + std::to_string(level) + ".zip", x);
   }
+}
+
+TEST_F(ZipArch, LargeFilesComeBackWholeWithProgressInOrder) {
+  // Files over a megabyte are compressed in pieces on worker threads; the
+  // callbacks still come in file order, on this thread, one per 32 KB.
+  std::string big = Sample(2500000, 21), noise;
+  for (unsigned x = 77; noise.size() < 1300000;) noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+  File("src\\big.txt", big);
+  File("src\\noise.bin", noise);
+  File("src\\small.txt", "small");
+  struct {
+    const char* Name;
+    int Level;
+    const char* Password;
+  } rows[] = {{"big0.zip", 0, nullptr}, {"big9.zip", 9, nullptr}, {"bigenc.zip", 9, "pieces"}};
+  const DWORD thread = GetCurrentThreadId();
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Name);
+    std::vector<std::string> begun;
+    std::map<std::string, int> pieces;
+    bool otherThread = false;
+    zip.OnProgress = [&](TComponent*, ProgressType t, const std::string& name, int) {
+      otherThread |= GetCurrentThreadId() != thread;
+      if (t == NewFile) begun.push_back(name);
+      if (t == ProgressUpdate && !begun.empty()) ++pieces[begun.back()];
+    };
+    zip.AddCompLevel = r.Level;
+    zip.SetPassword(r.Password ? r.Password : "");
+    std::string out = tmp / r.Name;
+    EXPECT_EQ(Add(out, {tmp / "src\\*.*"}, r.Password ? AddOpts{AddEncrypt} : AddOpts{}), 3);
+    EXPECT_FALSE(otherThread);
+    EXPECT_EQ(begun, (std::vector<std::string>{"big.txt", "noise.bin", "small.txt"}));
+    EXPECT_EQ(pieces["big.txt"], (2500000 + 32767) / 32768);
+    EXPECT_EQ(pieces["noise.bin"], (1300000 + 32767) / 32768);
+    EXPECT_EQ(pieces["small.txt"], 1);
+    TExpect x;
+    x.Entries = {{"big.txt", big}, {"noise.bin", noise}, {"small.txt", "small"}};
+    if (r.Password) x.Password = r.Password;
+    x.Method = r.Level ? 8 : 0;
+    ExpectForReaders(out, "arch", r.Name, x);
+  }
+}
+
+TEST_F(ZipArch, FilesThatCannotBeReadAreSkipped) {
+  // One small and one large file held open without sharing: each is
+  // reported and left out, the others go in.
+  std::string big = Sample(400000, 22);
+  File("src\\a.txt", "alpha");
+  File("src\\b.txt", big);
+  File("src\\c.txt", "locked small");
+  File("src\\d.txt", Sample(300000, 23));
+  File("src\\e.txt", "echo");
+  THandleGuard small(CreateFileA((tmp / "src\\c.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  THandleGuard large(CreateFileA((tmp / "src\\d.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(small.Valid() && large.Valid());
+  std::string out = tmp / "skip.zip";
+  EXPECT_EQ(Add(out, {tmp / "src\\*.*"}), 3);
+  EXPECT_EQ(Codes(), (std::vector<int>{zeOpenFile, zeOpenFile}));
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].Text, "Could not open for reading: " + tmp / "src\\c.txt");
+  EXPECT_EQ(messages[1].Text, "Could not open for reading: " + tmp / "src\\d.txt");
+  TExpect x;
+  x.Entries = {{"a.txt", "alpha"}, {"b.txt", big}, {"e.txt", "echo"}};
+  ExpectForReaders(out, "arch", "skip.zip", x);
 }
 
 TEST_F(ZipArch, FolderNamesAndRecursionShapeTheStoredNames) {
