@@ -210,11 +210,7 @@ std::vector<TSourceEntry> TForm1::SourceEntries() const {
   return entries;
 }
 
-void TForm1::AddSource(const TSourceEntry& entry) {
-  TListItem* item = SourceListView->Add();
-  item->SetCaption(entry.Caption);
-  item->SetImageIndex(entry.ImageIndex);
-}
+void TForm1::AddSource(const TSourceEntry& entry) { SourceListView->Add(entry.Caption, entry.ImageIndex); }
 
 // ---------------------------------------------------------------------------
 // IStudioView

@@ -288,11 +288,7 @@ void TListItem::SetImageIndex(int index) {
   }
 }
 
-int TListItem::Index() const {
-  for (int i = 0; i < view_->Count(); ++i)
-    if (view_->Item(i) == this) return i;
-  return -1;
-}
+int TListItem::Index() const { return index_; }
 
 bool TListItem::Selected() const {
   if (HWND h = view_->HandleIfAllocated())
@@ -361,10 +357,45 @@ void TListView::InsertInWindow(int index) {
   SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
 }
 
-TListItem* TListView::Add() {
-  items_.push_back(std::make_unique<TListItem>());
-  items_.back()->view_ = this;
-  if (HandleAllocated()) InsertInWindow(Count() - 1);
+namespace {
+// Posted to a list view whose drawing is held, to take it up again.
+constexpr UINT CM_LISTREDRAW = CM_BASE + 0x200;
+}  // namespace
+
+void TListView::HoldRedraw() {
+  HWND h = HandleIfAllocated();
+  if (!h || redrawHeld_) return;
+  SendMessageA(h, WM_SETREDRAW, FALSE, 0);
+  redrawHeld_ = true;
+  PostMessageA(h, CM_LISTREDRAW, 0, 0);
+}
+
+void TListView::WndProc(TMessage& m) {
+  if (m.Msg == CM_LISTREDRAW) {
+    if (redrawHeld_ && HandleAllocated()) {
+      redrawHeld_ = false;
+      SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(Handle(), nullptr, TRUE);
+    }
+    m.Result = 0;
+    return;
+  }
+  TStdControl::WndProc(m);
+}
+
+TListItem* TListView::Add() { return Add(std::string(), -1); }
+
+TListItem* TListView::Add(const std::string& caption, int imageIndex) {
+  auto item = std::make_unique<TListItem>();
+  item->view_ = this;
+  item->index_ = Count();
+  item->caption_ = caption;
+  item->imageIndex_ = imageIndex;
+  items_.push_back(std::move(item));
+  if (HandleAllocated()) {
+    HoldRedraw();
+    InsertInWindow(Count() - 1);
+  }
   if (OnChange && !Loading()) OnChange(this);
   return items_.back().get();
 }
@@ -372,7 +403,11 @@ TListItem* TListView::Add() {
 void TListView::Delete(int index) {
   if (index < 0 || index >= Count()) throw EInvalidOperation("List index out of bounds (" + std::to_string(index) + ")");
   items_.erase(items_.begin() + index);
-  if (HWND h = HandleIfAllocated()) SendMessageA(h, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  for (int i = index; i < Count(); ++i) items_[static_cast<size_t>(i)]->index_ = i;
+  if (HWND h = HandleIfAllocated()) {
+    HoldRedraw();
+    SendMessageA(h, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+  }
   if (OnChange && !Destroying()) OnChange(this);
 }
 
@@ -402,10 +437,12 @@ void TListView::HandleCreated() {
     col.cx = columns_[i]->Width;
     SendMessageA(h, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
+  if (Count() > 0) HoldRedraw();
   for (int i = 0; i < Count(); ++i) InsertInWindow(i);
 }
 
 void TListView::DestroyWnd() {
+  redrawHeld_ = false;
   for (auto& i : items_) i->selected_ = i->Selected();
   TStdControl::DestroyWnd();
 }

@@ -155,6 +155,7 @@ public:
 private:
   friend class TListView;
   TListView* view_ = nullptr;
+  int index_ = -1;  // kept by the view, so that finding an item costs nothing
   std::string caption_;
   int imageIndex_ = -1;
   bool selected_ = false;
@@ -181,6 +182,8 @@ public:
   TListColumn* Column(int i) const { return columns_.at(static_cast<size_t>(i)).get(); }
 
   TListItem* Add();
+  // A new last item with its caption and image, inserted once.
+  TListItem* Add(const std::string& caption, int imageIndex);
   int Count() const { return static_cast<int>(items_.size()); }
   TListItem* Item(int index) const { return items_.at(static_cast<size_t>(index)).get(); }
   void Delete(int index);
@@ -194,10 +197,16 @@ protected:
   void HandleCreated() override;
   void DestroyWnd() override;
   void Notification(TComponent* c, TOperation op) override;
+  void WndProc(TMessage& m) override;
 
 private:
   friend class TListItem;
   void InsertInWindow(int index);
+  // The system list view redraws for every item added or removed, which
+  // makes adding thousands of items take minutes: its drawing is held
+  // until the message loop runs again.
+  void HoldRedraw();
+  bool redrawHeld_ = false;
   std::vector<std::unique_ptr<TListItem>> items_;
   std::vector<std::unique_ptr<TListColumn>> columns_;
   TViewStyle viewStyle_ = TViewStyle::vsIcon;

@@ -3,13 +3,35 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "Forms.h"
 
 namespace {
 const char kOwnClass[] = "TZWindow";
-const char kControlProp[] = "TZControl";
 thread_local TWinControl* creating = nullptr;
+
+// The control of each window, looked up for every message. Kept here
+// rather than in a window property: under Wine every GetProp is a call to
+// the window server.
+std::mutex controlsMutex;
+std::unordered_map<HWND, TWinControl*>& ControlsByHandle() {
+  static std::unordered_map<HWND, TWinControl*> map;
+  return map;
+}
+
+void Register(HWND wnd, TWinControl* c) {
+  std::lock_guard<std::mutex> lock(controlsMutex);
+  ControlsByHandle()[wnd] = c;
+}
+
+void Unregister(HWND wnd, TWinControl* c) {
+  std::lock_guard<std::mutex> lock(controlsMutex);
+  auto& map = ControlsByHandle();
+  auto it = map.find(wnd);
+  if (it != map.end() && it->second == c) map.erase(it);
+}
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState s;
@@ -354,6 +376,8 @@ TWinControl::~TWinControl() {
   destroying_ = true;
   FreeOwned();
   if (parent_) parent_->RemoveControl(this);
+  // In case its window went without a WM_NCDESTROY through us.
+  if (handle_) Unregister(handle_, this);
 }
 
 void TWinControl::FreeOwned() {
@@ -364,7 +388,11 @@ void TWinControl::FreeOwned() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-  return wnd ? static_cast<TWinControl*>(GetPropA(wnd, kControlProp)) : nullptr;
+  if (!wnd) return nullptr;
+  std::lock_guard<std::mutex> lock(controlsMutex);
+  auto& map = ControlsByHandle();
+  auto it = map.find(wnd);
+  return it == map.end() ? nullptr : it->second;
 }
 
 HWND TWinControl::Handle() {
@@ -432,7 +460,7 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::Attach(HWND wnd) {
   handle_ = wnd;
-  SetPropA(wnd, kControlProp, this);
+  Register(wnd, this);
   auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC));
   if (proc != StdWndProc) {
     defProc_ = proc;
@@ -845,7 +873,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
     c = creating;
     creating = nullptr;
     c->handle_ = wnd;
-    SetPropA(wnd, kControlProp, c);
+    Register(wnd, c);
   }
   if (!c) return DefWindowProcA(wnd, msg, wp, lp);
   if (msg == CM_RELEASE) {
@@ -859,7 +887,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
     Application().HandleException();
   }
   if (msg == WM_NCDESTROY) {
-    RemovePropA(wnd, kControlProp);
+    Unregister(wnd, c);
     if (c->defProc_) SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(c->defProc_));
     c->handle_ = nullptr;
     c->defProc_ = nullptr;

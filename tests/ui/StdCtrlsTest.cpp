@@ -1,7 +1,9 @@
-// Standard controls and the notebook: state kept while there is no window
-// reaches the window when it is made, and pages keep their order.
+// Standard controls, the list view and the notebook: state kept while there
+// is no window reaches the window when it is made, items keep their places
+// and pages their order.
 #include <gtest/gtest.h>
 
+#include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -158,4 +160,40 @@ TEST(ListBox, MultipleSelectionIsKeptWithoutAWindow) {
   EXPECT_FALSE(single->Selected(0));
   single->SetParent(&form);
   EXPECT_EQ(SendMessageA(single->Handle(), LB_GETSEL, 1, 0), 1);
+}
+
+TEST(ListView, ItemsAddedAndDeletedInBulkReachTheWindow) {
+  TForm form(nullptr);
+  auto* list = new TListView(&form);
+  list->SetViewStyle(TViewStyle::vsReport);
+  list->SetMultiSelect(true);
+  list->SetParent(&form);
+  form.Show();
+  HWND h = list->Handle();
+  for (int i = 0; i < 500; ++i) list->Add("item " + std::to_string(i), i % 2);
+  // Drawing waits while items pour in; the window has them all at once.
+  EXPECT_EQ(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0), 500);
+  list->Item(250)->SetSelected(true);
+  list->Delete(10);
+  list->Item(0)->Delete();
+  // Items know their places after deletions in front of them.
+  EXPECT_EQ(list->Item(248)->Caption(), "item 250");
+  EXPECT_EQ(list->Item(248)->Index(), 248);
+  EXPECT_TRUE(list->Item(248)->Selected());
+  EXPECT_EQ(list->SelCount(), 1);
+  char text[64] = "";
+  LVITEMA lvi{};
+  lvi.pszText = text;
+  lvi.cchTextMax = sizeof text;
+  SendMessageA(h, LVM_GETITEMTEXTA, 248, reinterpret_cast<LPARAM>(&lvi));
+  EXPECT_STREQ(text, "item 250");
+  lvi.mask = LVIF_IMAGE;
+  lvi.iItem = 248;
+  SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  EXPECT_EQ(lvi.iImage, 0);
+  // Once messages run, the list draws again and stays visible.
+  Application().ProcessMessages();
+  EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(TWinControl::FromHandle(h), list);
 }
