@@ -8,9 +8,9 @@ configure() {  # dir, extra cmake args...
   cmake -S . -B "$dir" -DTZ_WERROR=ON "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
 }
 
-# The shipped 32-bit programs, in build/dist.
+# The shipped 32-bit programs, in build/dist, optimised.
 build_shipped() {
-  configure build -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=i686
+  configure build -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=i686 -DCMAKE_BUILD_TYPE=Release
   cmake --build build -j"$jobs"
 }
 
@@ -23,7 +23,7 @@ runnable_build() {
     echo build
   else
     echo "32-bit programs cannot run here; using an x86_64 build of the same sources." >&2
-    configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=x86_64 >&2
+    configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=x86_64 -DCMAKE_BUILD_TYPE=Debug >&2
     cmake --build build/x64 -j"$jobs" >&2
     echo build/x64
   fi
