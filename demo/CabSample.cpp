@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: CabSample <cabinet> <folder>\n");
     return 2;
   }
+  // One write for many lines: unbuffered, every character written to a
+  // console is a call of its own.
+  static char out[1 << 16];
+  std::setvbuf(stdout, out, _IOFBF, sizeof out);
   std::string root = AddTrailingBackslash(argv[2]);
   std::vector<std::string> files;
   Gather(root, "", files);
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
     writer.FlushCabinet(false);
     writer.Close();
   } catch (const Exception& e) {
+    std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
