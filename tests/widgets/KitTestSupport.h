@@ -58,3 +58,15 @@ struct TKitForm {
   static void CursorAway() { SetCursorPos(2, 2); }
 };
 }  // namespace kit
+
+namespace kit {
+// The whole window, frame included, as it stands on its surface.
+inline std::unique_ptr<TBitmap> CaptureWindow(HWND wnd) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  auto bmp = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top);
+  TWindowDC dc(wnd, TWindowDC::Window);
+  BitBlt(bmp->DC(), 0, 0, bmp->Width(), bmp->Height(), dc.Get(), 0, 0, SRCCOPY);
+  return bmp;
+}
+}  // namespace kit
