@@ -16,6 +16,17 @@ void DrawHotFrame(HDC dc, RECT r) {
   Frame(dc, r, COLOR_WINDOW);
 }
 
+void ClipToRegion(HDC dc, HWND wnd, HRGN region) {
+  if (!region || region == reinterpret_cast<HRGN>(1)) return;
+  RECT wr;
+  GetWindowRect(wnd, &wr);
+  if (SelectClipRgn(dc, region) == ERROR) {
+    TRegion whole(CreateRectRgnIndirect(&wr));
+    SelectClipRgn(dc, whole.Get());
+  }
+  OffsetClipRgn(dc, -wr.left, -wr.top);
+}
+
 TFlatEdit::TFlatEdit(TComponent* owner) : TEdit(owner) { height_ = 19; }
 
 void TFlatEdit::CreateParams(TCreateParams& p) {
@@ -55,15 +66,9 @@ void TFlatEdit::RedrawBorder(HRGN region) {
   HWND h = HandleIfAllocated();
   if (!h) return;
   TWindowDC dc(h, TWindowDC::Window);
+  ClipToRegion(dc.Get(), h, region);
   RECT wr;
   GetWindowRect(h, &wr);
-  if (region && region != reinterpret_cast<HRGN>(1)) {
-    if (SelectClipRgn(dc.Get(), region) == ERROR) {
-      TRegion whole(CreateRectRgnIndirect(&wr));
-      SelectClipRgn(dc.Get(), whole.Get());
-    }
-    OffsetClipRgn(dc.Get(), -wr.left, -wr.top);
-  }
   RECT r{0, 0, wr.right - wr.left, wr.bottom - wr.top};
   if (DrawnHot()) {
     DrawHotFrame(dc.Get(), r);

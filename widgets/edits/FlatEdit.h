@@ -8,6 +8,9 @@
 // The hot frame of the kit's flat edits: a sunken edge whose left and top
 // inner lines take the face colour, then a frame in the window colour.
 void DrawHotFrame(HDC dc, RECT r);
+// Clips a whole-window DC of `wnd` to a non-client paint region (screen
+// coordinates; null or 1 is the whole window), moved to window coordinates.
+void ClipToRegion(HDC dc, HWND wnd, HRGN region);
 
 class TFlatEdit : public TEdit {
 public:
