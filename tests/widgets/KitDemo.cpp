@@ -186,6 +186,11 @@ int ShowForm() {
   return 0;
 }
 
+void CALLBACK PressOK(HWND wnd, UINT, UINT_PTR id, DWORD) {
+  KillTimer(wnd, id);
+  PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+}
+
 int Browse(const char* resultFile) {
   auto* form = Application().CreateForm<TForm>();
   form->SetBounds(0, 0, 200, 100);
@@ -201,10 +206,7 @@ int Browse(const char* resultFile) {
     // presses OK a few seconds later.
     if (FILE* f = std::fopen(opened.c_str(), "w")) std::fclose(f);
     HWND dialog = static_cast<TBrowseFolderDialog*>(sender)->DialogHandle();
-    SetTimer(dialog, 77, 5000, [](HWND wnd, UINT, UINT_PTR id, DWORD) {
-      KillTimer(wnd, id);
-      PostMessageA(wnd, WM_COMMAND, IDOK, 0);
-    });
+    SetTimer(dialog, 77, 5000, PressOK);
   };
   bool ok = browse->Browse();
   if (FILE* f = std::fopen(resultFile, "w")) {
