@@ -1,16 +1,52 @@
 // A "Zip Archive" build of folders with "Save Folder Names" and "Add
-// Sub-Dirs": through the build window, shown (window), or through the zip
-// component alone with the same request and no window (component).
-//   BuildBench window|component ZIP LEVEL FOLDER...
+// Sub-Dirs": through the build window, shown (window), or through the same
+// build steps reporting to a view with no window (steps).
+//   BuildBench window|steps ZIP LEVEL FOLDER...
 #include <cstdlib>
 
 #include "BenchKit.h"
 #include "ProgramFolder.h"
 #include "StatusUnit.h"
 
+namespace {
+// A view that keeps only what the steps read back.
+class TQuietView : public IBuildView {
+public:
+  void ClearLog() override {}
+  TLogLine AddRootLine(const std::string&) override { return lines_++; }
+  void AddStepLine(TLogLine, const std::string&) override {}
+  void ScrollLogTo(TLogLine) override {}
+  void SetProgressRange(int min, int max) override {
+    max_ = max;
+    position_ = min;
+  }
+  void SetProgressPosition(int position) override { position_ = position; }
+  void StepProgress() override { ++position_; }
+  int ProgressPosition() const override { return position_; }
+  int ProgressMax() const override { return max_; }
+  void StartClip(TBuildClip) override {}
+  std::string CancelFlag() const override { return flag_; }
+  void SetCancelFlag(const std::string& text) override { flag_ = text; }
+  void ShowSource(const std::string&) override {}
+  void ShowTarget(const std::string&) override {}
+  int ShowMessage(const TBuildBox& box) override {
+    std::fprintf(stderr, "%s\n", box.Text.c_str());
+    return IDOK;
+  }
+  void ProcessMessages() override {}
+  void LockButtons() override {}
+  void UnlockButtons() override {}
+
+private:
+  TLogLine lines_ = 0;
+  int position_ = 0, max_ = 100;
+  std::string flag_ = "None";
+};
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: BuildBench window|component ZIP LEVEL FOLDER...\n");
+    std::fprintf(stderr, "usage: BuildBench window|steps ZIP LEVEL FOLDER...\n");
     return 2;
   }
   std::string mode = argv[1], target = argv[2];
@@ -39,20 +75,22 @@ int main(int argc, char** argv) {
     cpu1 = bench::CpuSeconds();
     delete form;
   } else {
-    TZipArchiver zip(nullptr);
-    zip.Unattended = true;
-    zip.SetDLLDirectory(ProgramFolder());
-    zip.AddCompLevel = level;
-    zip.AddOptions = AddOpts{AddDirNames, AddRecurseDirs};
-    for (auto it = settings.Values.Sources.rbegin(); it != settings.Values.Sources.rend(); ++it)
-      zip.FSpecArgsList().push_back(ZipSpecification(*it));
+    TComponent owner(nullptr);
+    auto* cabinet = new TCabinetWriter(&owner);
+    cabinet->FileHandler = new TStreamCabinetFileHandler(&owner);
+    auto* zip = new TZipArchiver(&owner);
+    TQuietView view;
+    TBuildSteps steps(view, *cabinet, *zip, settings);
+    steps.ProgramFolder = ProgramFolder();
+    zip->OnProgress = [&](TComponent*, ProgressType type, const std::string& name, int size) {
+      steps.ZipProgress(type, name, size);
+    };
+    bool leaveOpen = false;
     cpu0 = bench::CpuSeconds();
     t0 = bench::Now();
-    zip.SetZipFilename(target);
-    zip.AddFiles();
+    ok = steps.Proceed(leaveOpen);
     t1 = bench::Now();
     cpu1 = bench::CpuSeconds();
-    ok = zip.AddedCount() > 0;
   }
   bench::Report(t1 - t0, cpu1 - cpu0, "out=" + std::to_string(bench::FileSize(target)));
   return ok ? 0 : 1;
