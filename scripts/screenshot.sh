@@ -5,10 +5,13 @@
 #   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
+#   scripts/screenshot.sh views      a side bar of three pages beside the
+#                                    folder tree and the file list
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+  views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

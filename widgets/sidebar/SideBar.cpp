@@ -676,6 +676,7 @@ void TSideBar::ArrangePages(TSideBarPage* page, bool letMessagesRun) {
     if (Controls(i) == page) active = i;
   }
   std::vector<TPagePlace> places = PlacePages(Height(), visible, active);
+  if (!places.empty()) StackPages();
   for (size_t i = 0; i < places.size() && static_cast<int>(i) < ControlCount(); ++i) {
     if (!places[i].Placed) continue;
     TControl* c = Controls(static_cast<int>(i));
@@ -685,6 +686,22 @@ void TSideBar::ArrangePages(TSideBarPage* page, bool letMessagesRun) {
     bool smooth = smooth_ && letMessagesRun && HandleAllocated() && !Loading();
     SlidePage(c, places[i].Top, smooth, kBandPitch);
   }
+}
+
+// Later pages lie over earlier ones, so each band shows over the page
+// before it. The windows are restacked only when they are out of order.
+void TSideBar::StackPages() {
+  HWND bar = HandleIfAllocated();
+  if (!bar) return;
+  std::vector<HWND> wanted;  // top first
+  for (int i = ControlCount() - 1; i >= 0; --i)
+    if (auto* w = dynamic_cast<TWinControl*>(Controls(i)); w && w->HandleAllocated()) wanted.push_back(w->HandleIfAllocated());
+  std::vector<HWND> stacked;
+  for (HWND h = GetWindow(bar, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (std::find(wanted.begin(), wanted.end(), h) != wanted.end()) stacked.push_back(h);
+  if (stacked == wanted) return;
+  for (auto it = wanted.rbegin(); it != wanted.rend(); ++it)
+    SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TSideBar::SlidePage(TControl* page, int targetTop, bool smooth, int step) { Slide(page, targetTop, smooth, step); }

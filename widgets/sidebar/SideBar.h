@@ -263,6 +263,7 @@ private:
   // Places the pages for `page`; `letMessagesRun` only outside painting.
   void ArrangePages(TSideBarPage* page, bool letMessagesRun);
   void PaintFrame();
+  void StackPages();
   void Watch(TSideBarPage* page);
   TSideBarPage* current_ = nullptr;
   TSideBarPage* recorded_ = nullptr;

@@ -267,26 +267,29 @@ void TDirTree::SetDirectory(const std::string& value) {
   int levels = static_cast<int>(std::count(path.begin(), path.end(), '\\'));
   if (levels == 0) return;
   TWaitCursor wait;
-  TRedrawLock lock(HandleIfAllocated());
-  path = UpperText(path);
   TTreeNode* found = nullptr;
-  size_t end = 0;
-  for (int level = 1; level <= levels; ++level) {
-    end = path.find('\\', end) + 1;
-    std::string part = path.substr(0, end);
-    int count = found ? found->Count() : RootCount();
-    TTreeNode* match = nullptr;
-    for (int i = 0; i < count && !match; ++i) {
-      TTreeNode* candidate = found ? found->Item(i) : Root(i);
-      const TDirEntry* entry = Entry(candidate);
-      if (entry && SameText(entry->Path, part)) match = candidate;
+  {
+    TRedrawLock lock(HandleIfAllocated());
+    path = UpperText(path);
+    size_t end = 0;
+    for (int level = 1; level <= levels; ++level) {
+      end = path.find('\\', end) + 1;
+      std::string part = path.substr(0, end);
+      int count = found ? found->Count() : RootCount();
+      TTreeNode* match = nullptr;
+      for (int i = 0; i < count && !match; ++i) {
+        TTreeNode* candidate = found ? found->Item(i) : Root(i);
+        const TDirEntry* entry = Entry(candidate);
+        if (entry && SameText(entry->Path, part)) match = candidate;
+      }
+      if (!match) return;
+      found = match;
+      if (!Entry(found)->Scanned) ReadSubDirs(found);
     }
-    if (!match) return;
-    found = match;
-    if (!Entry(found)->Scanned) ReadSubDirs(found);
+    if (!found) return;
+    SetSelected(found);
   }
-  if (!found) return;
-  SetSelected(found);
+  // Scrolled once the tree draws again, so the window keeps it.
   SetTopItem(found);
 }
 
