@@ -281,7 +281,7 @@ TEST_F(FileListTest, MasksAndRefilling) {
   try {
     list_->SetDirectory(temp_ / "missing");
     ADD_FAILURE() << "no error";
-  } catch (const EInOutError& e) {
+  } catch (const EDirectoryError& e) {
     EXPECT_NE(e.ErrorCode, 0u);
     EXPECT_EQ(GetLastError(), e.ErrorCode);
   }

@@ -56,12 +56,12 @@ std::string Extension(const std::string& name) {
 }
 
 [[noreturn]] void RaiseInOutError(const std::string& folder, DWORD code) {
-  EInOutError error("Cannot open the folder " + folder + " (error " + std::to_string(code) + ")", code);
+  EDirectoryError error("Cannot open the folder " + folder + " (error " + std::to_string(code) + ")", code);
   SetLastError(code);
   throw error;
 }
 
-// Makes `folder` the process's current directory or raises EInOutError.
+// Makes `folder` the process's current directory or raises EDirectoryError.
 void ChangeDirectory(const std::string& folder) {
   if (!SetCurrentDirectoryA(folder.c_str())) RaiseInOutError(folder, GetLastError());
 }

@@ -19,11 +19,11 @@
 #include "ComCtrls.h"
 #include "Description.h"
 
-// A folder that cannot be made current; GetLastError() still holds the
-// system's code when it is caught.
-class EInOutError : public Exception {
+// The input/output error of a folder that cannot be made current;
+// GetLastError() still holds the system's code when it is caught.
+class EDirectoryError : public Exception {
 public:
-  EInOutError(const std::string& msg, DWORD code) : Exception(msg), ErrorCode(code) {}
+  EDirectoryError(const std::string& msg, DWORD code) : Exception(msg), ErrorCode(code) {}
   DWORD ErrorCode;
 };
 
@@ -64,7 +64,7 @@ public:
   // The listed folder as the system reports it.
   const std::string& Directory() const { return directory_; }
   // Makes `value` current and lists it; the same folder in other letter
-  // case changes nothing. Raises EInOutError when it cannot be made current.
+  // case changes nothing. Raises EDirectoryError when it cannot be made current.
   void SetDirectory(const std::string& value);
   const std::string& Mask() const { return mask_; }
   // Patterns separated by ";".
