@@ -60,20 +60,11 @@ protected:
     return tree;
   }
 
-  // An enumeration through the system that records each folder read.
+  // The system's enumeration, recording each folder read.
   void CountFinds(TDirTree& tree) {
     tree.OnFindDir = [this](TComponent*, const std::string& path, TDirRec& rec, int& result, bool first) {
-      if (first) {
-        reads_.push_back(path);
-        rec.FindHandle = FindFirstFileA((path + "*.*").c_str(), &rec.FindData);
-        result = rec.FindHandle != INVALID_HANDLE_VALUE ? 0 : static_cast<int>(GetLastError());
-      } else {
-        result = FindNextFileA(rec.FindHandle, &rec.FindData) ? 0 : static_cast<int>(GetLastError());
-      }
-      if (result == 0) {
-        rec.Name = rec.FindData.cFileName;
-        rec.Attr = static_cast<int>(rec.FindData.dwFileAttributes);
-      }
+      if (first) reads_.push_back(path);
+      result = TDirTree::FindDir(path, rec, first);
     };
   }
   // As the user opens and closes a folder from the keyboard; the window

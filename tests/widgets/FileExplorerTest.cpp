@@ -50,12 +50,6 @@ void MakeSizedFile(const std::string& path, uint64_t size) {
   SetEndOfFile(h);
   CloseHandle(h);
 }
-
-std::string CurrentDirectory() {
-  char buf[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, buf);
-  return buf;
-}
 }  // namespace
 
 TEST(FileExplorerRoutines, CharCountAndNthCharPos) {

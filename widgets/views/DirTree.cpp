@@ -17,12 +17,6 @@ int DriveIndex(const std::string& path) {
   return c >= 'A' && c <= 'Z' ? c - 'A' : -1;
 }
 
-std::string CurrentDirectory() {
-  char buf[MAX_PATH + 1] = "";
-  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-  return n > 0 && n <= MAX_PATH ? std::string(buf, n) : std::string();
-}
-
 // Sets the flag on every way out of a scope.
 class TSetOnExit {
 public:
@@ -113,26 +107,29 @@ bool TDirTree::AttributesAccepted(DWORD attr) const {
   return dirType_.Has(TDirAttr::dtNormal) || hidden || system || archive;
 }
 
+int TDirTree::FindDir(const std::string& path, TDirRec& rec, bool first) {
+  int result;
+  if (first) {
+    rec.FindHandle = FindFirstFileA((path + "*.*").c_str(), &rec.FindData);
+    result = rec.FindHandle != INVALID_HANDLE_VALUE ? 0 : static_cast<int>(GetLastError());
+  } else {
+    result = FindNextFileA(rec.FindHandle, &rec.FindData) ? 0 : static_cast<int>(GetLastError());
+  }
+  if (result == 0) {
+    rec.Name = rec.FindData.cFileName;
+    rec.Attr = static_cast<int>(rec.FindData.dwFileAttributes);
+  }
+  return result;
+}
+
 void TDirTree::EnumDirs(const std::string& path, const std::function<bool(const std::string&)>& each) {
   TErrorModeGuard quiet;
   TDirRec rec;
   auto next = [&](bool first) {
     // A handler that returns nothing ends the enumeration.
     int result = ERROR_NO_MORE_FILES;
-    if (OnFindDir) {
-      OnFindDir(this, path, rec, result, first);
-      return result;
-    }
-    if (first) {
-      rec.FindHandle = FindFirstFileA((path + "*.*").c_str(), &rec.FindData);
-      result = rec.FindHandle != INVALID_HANDLE_VALUE ? 0 : static_cast<int>(GetLastError());
-    } else {
-      result = FindNextFileA(rec.FindHandle, &rec.FindData) ? 0 : static_cast<int>(GetLastError());
-    }
-    if (result == 0) {
-      rec.Name = rec.FindData.cFileName;
-      rec.Attr = static_cast<int>(rec.FindData.dwFileAttributes);
-    }
+    if (OnFindDir) OnFindDir(this, path, rec, result, first);
+    else result = FindDir(path, rec, first);
     return result;
   };
   try {

@@ -72,6 +72,9 @@ public:
   void Reload();
   // The entry of a real node; null for a placeholder.
   const TDirEntry* Entry(const TTreeNode* node) const;
+  // The enumeration used without OnFindDir: the system's find-first (when
+  // `first`) or find-next over path + "*.*"; 0 or the system's error code.
+  static int FindDir(const std::string& path, TDirRec& rec, bool first);
 
   TAddFileEvent OnAddDir;
   TFindDirEvent OnFindDir;

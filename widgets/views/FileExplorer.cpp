@@ -36,12 +36,6 @@ int64_t ModifiedKey(const std::string& text) {
   return StrToDateTime(text, t) ? DateTimeKey(t) : 0;
 }
 
-std::string CurrentDirectory() {
-  char buf[MAX_PATH + 1] = "";
-  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-  return n > 0 && n <= MAX_PATH ? std::string(buf, n) : std::string();
-}
-
 // The folder part of a path, up to and with its last backslash.
 std::string FolderPart(const std::string& path) {
   size_t slash = path.rfind('\\');

@@ -36,5 +36,11 @@ bool FolderExists(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string CurrentDirectory() {
+  char buf[MAX_PATH + 1] = "";
+  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+  return n > 0 && n <= MAX_PATH ? std::string(buf, n) : std::string();
+}
+
 TWaitCursor::TWaitCursor(TCursor cursor) : old_(Screen().Cursor()) { Screen().SetCursor(cursor); }
 TWaitCursor::~TWaitCursor() { Screen().SetCursor(old_); }

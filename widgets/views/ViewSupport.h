@@ -15,6 +15,8 @@ std::string WithBackslash(std::string path);     // "" stays ""
 std::string WithoutBackslash(std::string path);  // one trailing "\" goes
 // Whether a folder (or drive root) of that name exists.
 bool FolderExists(const std::string& path);
+// The process's current directory; "" when it cannot be read.
+std::string CurrentDirectory();
 
 // The screen's cursor for the life of a scope, the old one back after.
 class TWaitCursor {
