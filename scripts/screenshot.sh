@@ -7,11 +7,14 @@
 #   scripts/screenshot.sh studio     the Studio's main window and About box
 #   scripts/screenshot.sh views      a side bar of three pages beside the
 #                                    folder tree and the file list
+#   scripts/screenshot.sh kit        every kit control in its states, and the
+#                                    folder browser driven by its callback
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
   views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
+  kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
