@@ -13,6 +13,9 @@
 #include "TestPaths.h"
 #include "ViewSupport.h"
 
+using ViewSupport::CurrentDirectory;
+using ViewSupport::SameText;
+
 namespace {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));

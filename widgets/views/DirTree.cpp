@@ -8,6 +8,8 @@
 #include "ShellInfo.h"
 #include "ViewSupport.h"
 
+using namespace ViewSupport;
+
 namespace {
 const char kPlaceholder[] = "**";
 

@@ -11,6 +11,8 @@
 #include "ShellInfo.h"
 #include "ViewSupport.h"
 
+using namespace ViewSupport;
+
 namespace {
 const std::string& SubItem(const TFileItemText& t, size_t i) {
   static const std::string empty;

@@ -5,6 +5,8 @@
 
 #include "Forms.h"
 
+namespace ViewSupport {
+
 std::string UpperText(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -44,3 +46,4 @@ std::string CurrentDirectory() {
 
 TWaitCursor::TWaitCursor(TCursor cursor) : old_(Screen().Cursor()) { Screen().SetCursor(cursor); }
 TWaitCursor::~TWaitCursor() { Screen().SetCursor(old_); }
+}  // namespace ViewSupport

@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 
+namespace ViewSupport {
 std::string UpperText(std::string s);
 std::string LowerText(std::string s);
 // ASCII letters compared without case.
@@ -41,3 +42,4 @@ public:
 private:
   UINT old_;
 };
+}  // namespace ViewSupport
