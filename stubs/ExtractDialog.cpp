@@ -131,6 +131,7 @@ void TExtractDialog::FormInit() {
   else CollapseFrom(IDC_LISTLABEL, IDC_OVERWRITE);
   if (s_.HideOverwriteBox) CollapseFrom(IDC_OVERWRITE, IDC_PROGRESS);
   SetDlgItemTextA(wnd_, IDC_STATUS, stubtext::Count(job_.Files().size()).c_str());
+  SetForegroundWindow(wnd_);
   if (TStubHook::Get().Active()) PostMessageA(wnd_, WM_ROBOT, 0, 0);
 }
 

@@ -422,6 +422,34 @@ TEST_F(StubRun, ZipArchiveNamedExeUsesTheDefaultStub) {
   ExpectTree(target.Path(), ZipTree());
 }
 
+TEST_F(StubRun, CancelAndInputTheWindowSendsBack) {
+  settings.Values.CanChangeFileList = true;
+  const std::string zipExe = Build(akZipSFX, "w.exe"), cabExe = Build(akCabinetSFX, "c.exe");
+  const std::string folder = target / "F";
+  WriteFileBytes(target / "afile", "a file");
+  struct Row {
+    const char* name;
+    std::string exe, answers, says;
+  } rows[] = {
+      {"stopped while extracting", zipExe, "folder " + folder + "\nextract\nstop\n", "stop at A.TXT\r\nstopped"},
+      {"cabinet stopped while extracting", cabExe, "folder " + folder + "\nextract\nstop\n", "stopped"},
+      {"no folder", zipExe, "folder \nextract\ncancel\n", stubtext::kNoFolder},
+      {"folder is a file", zipExe, "folder " + target / "afile" + "\nextract\ncancel\n",
+       stubtext::FolderFailed(target / "afile", "")},  // then the system's text
+      {"nothing ticked", zipExe,
+       "folder " + folder + "\nuntick A.TXT\nuntick B.TXT\nuntick C.TXT\nuntick ONE.TXT\nextract\ncancel\n",
+       stubtext::kNoneSelected},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TRun run = Run(r.exe, "", r.answers);
+    EXPECT_EQ(run.Exit, 2u) << run.Log;
+    EXPECT_TRUE(Has(run.Log, r.says)) << run.Log;
+    EXPECT_FALSE(DirExists(folder)) << run.Log;
+    EXPECT_EQ(Files(target.Path()), (Tree{{"afile", "a file"}}));
+  }
+}
+
 // ---- the test runs the Studio starts
 
 TEST_F(StubRun, TestRunsCheckAndWriteNothing) {
