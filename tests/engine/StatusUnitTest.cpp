@@ -1,5 +1,5 @@
 // The build window end to end: fixture trees into a program folder that
-// holds the stand-in stubs and the zip library.
+// holds the shipped stubs and the zip library.
 #include "StatusUnit.h"
 
 #include <gtest/gtest.h>
