@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# Screenshots of the Windows zip extractors' window under Xvfb: a standard
-# one whose files may be unticked, and an advanced one. Writes
-# build/screenshot/sfx-*.png.
+# Screenshots of the Windows zip extractors' window under Xvfb: the standard
+# one as most packages show it, the standard one whose files may be
+# unticked, and the advanced one. Writes build/screenshot/sfx-*.png.
 #   scripts/screenshot-sfx.sh [BUILD_DIR]   a build whose programs run here
 #                                           (default: one of its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-if [ -n "${1:-}" ]; then
-  dir=$1
-else
-  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-fi
-cmake --build "$dir" -j"$jobs" --target tz_stub1 tz_stub2 >/dev/null
+shot_build "${1:-}" tz_stub1 tz_stub2
 arch=$(exe_arch "$dir/dist/Stub1.Bin")
 
 out="$PWD/build/screenshot"
@@ -40,11 +34,13 @@ with open(stub, "rb") as s, open(output, "wb") as o:
     o.write(s.read() + block + data.getvalue())
 PY
 }
-make_sfx "$dir/dist/Stub1.Bin" 2 "Sample Package" 'C:\Sample Package' "$out/sfx-standard.exe"
+make_sfx "$dir/dist/Stub1.Bin" 0 "Sample Package" 'C:\Sample Package' "$out/sfx-standard.exe"
+make_sfx "$dir/dist/Stub1.Bin" 2 "Sample Package" 'C:\Sample Package' "$out/sfx-standard-files.exe"
 make_sfx "$dir/dist/Stub2.Bin" 2 "Sample Package" 'C:\Sample Package' "$out/sfx-advanced.exe"
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
 screen_prefix
-shoot "$out/sfx-standard.png" 6 640x480 "$(winpath "$out/sfx-standard.exe")"
-shoot "$out/sfx-advanced.png" 6 640x480 "$(winpath "$out/sfx-advanced.exe")"
+shoot "$out/sfx-standard.png" 12 640x480 "$(winpath "$out/sfx-standard.exe")"
+shoot "$out/sfx-standard-files.png" 12 640x480 "$(winpath "$out/sfx-standard-files.exe")"
+shoot "$out/sfx-advanced.png" 12 640x480 "$(winpath "$out/sfx-advanced.exe")"

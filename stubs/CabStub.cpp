@@ -3,7 +3,6 @@
 // window; with "/d" it decompresses every file, writes nothing and says
 // whether the cabinet is sound.
 #include <windows.h>
-#include <commctrl.h>
 #include <fcntl.h>
 #include <fdi.h>
 
@@ -279,16 +278,10 @@ int Run() {
   }
   TDialogSettings s;
   s.Caption = stubtext::kCabCaption;
-  char cur[MAX_PATH + 1];
-  DWORD n = GetCurrentDirectoryA(sizeof cur, cur);
-  if (n > 0 && n < sizeof cur) s.Folder = cur;
+  s.Folder = CurrentFolder();
   return RunExtractDialog(s, job);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  StartStub();
-  InitCommonControls();
-  return EndStub(Run());
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return WindowStubMain(Run); }

@@ -91,9 +91,7 @@ int Test(TConsole& con, TZipJob& job) {
 }
 
 int Extract(TConsole& con, TZipJob& job, std::vector<bool> chosen) {
-  char cur[MAX_PATH + 1];
-  DWORD n = GetCurrentDirectoryA(sizeof cur, cur);
-  std::string folder = n > 0 && n < sizeof cur ? cur : ".";
+  std::string folder = CurrentFolder();
   TWriteSpace space(folder);
   bool all = false;
   for (size_t i = 0; i < job.Files().size(); ++i) {

@@ -408,6 +408,12 @@ bool AskPassword(HWND owner, std::string& password) {
 
 }  // namespace
 
+int WindowStubMain(int (*run)()) {
+  StartStub();
+  InitCommonControls();
+  return EndStub(run());
+}
+
 int RunExtractDialog(const TDialogSettings& settings, IExtractJob& job) {
   TExtractDialog dialog(settings, job);
   return dialog.Run();

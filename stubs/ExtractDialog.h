@@ -18,6 +18,10 @@ struct TDialogSettings {
   OvrOpts Mode = OvrConfirm;
 };
 
+// WinMain of a Windows stub: logs the start, runs `run` and logs its exit
+// code.
+int WindowStubMain(int (*run)());
+
 // Runs the window until the files are out or the user gave up; returns the
 // stub's exit code.
 int RunExtractDialog(const TDialogSettings& settings, IExtractJob& job);

@@ -136,6 +136,12 @@ std::string SelfName() {
   return path.substr(path.find_last_of("\\/") + 1);
 }
 
+std::string CurrentFolder() {
+  char buf[MAX_PATH + 1];
+  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string(".");
+}
+
 bool IsFolder(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -68,6 +68,7 @@ int StubBox(HWND owner, const std::string& text, const std::string& caption, UIN
 std::string SelfName();
 
 // Folder helpers.
+std::string CurrentFolder();
 bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
 std::string FullPath(const std::string& path);

@@ -1,7 +1,6 @@
 // The Windows zip extractor: reads the settings block and the zip behind
 // itself and extracts in a window.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "ExtractDialog.h"
 #include "SFX.h"
@@ -29,11 +28,7 @@ TDialogSettings ReadSettings(TSelfFile& self) {
     s.Mode = b.OverWriteMode;
   }
   if (s.Caption.empty()) s.Caption = stubtext::kDefaultCaption;
-  if (s.Folder.empty()) {
-    char cur[MAX_PATH + 1];
-    DWORD n = GetCurrentDirectoryA(sizeof cur, cur);
-    if (n > 0 && n < sizeof cur) s.Folder = cur;
-  }
+  if (s.Folder.empty()) s.Folder = CurrentFolder();
   return s;
 }
 
@@ -55,8 +50,4 @@ int Run() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  StartStub();
-  InitCommonControls();
-  return EndStub(Run());
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return WindowStubMain(Run); }

@@ -14,9 +14,6 @@
 
 namespace {
 
-const char* const kShipped[] = {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin",
-                                "ZIPSFX.BIN", "ZIPDLL.DLL"};
-
 std::string Hex(const std::string& bytes) {
   static const char* d = "0123456789abcdef";
   std::string out;
@@ -53,7 +50,7 @@ class BuildWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
     MakeDirs(program.Path());
-    for (const char* f : kShipped) CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+    CopyShippedFiles(program.Path());
     src = tmp / "SRC";
     MakeDirs(src + "\\SUB");
     WriteFileBytes(src + "\\A.TXT", std::string(40000, 'a') + "end of a");

@@ -19,9 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;  // path below a folder -> bytes
 
-const char* const kShipped[] = {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin",
-                                "ZIPSFX.BIN", "ZIPDLL.DLL"};
-
 // Even seconds: DOS times keep them exactly.
 FILETIME Stamp(int minute) {
   SYSTEMTIME st{};
@@ -68,7 +65,7 @@ class StubRun : public ::testing::Test {
 protected:
   void SetUp() override {
     MakeDirs(program.Path());
-    for (const char* f : kShipped) CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+    CopyShippedFiles(program.Path());
     src = tmp / "SRC";
     MakeDirs(src + "\\SUB");
     Source("SRC\\A.TXT", std::string(40000, 'a') + "end of a", 1);
@@ -190,7 +187,7 @@ TEST(StubFiles, SmallAndFreeOfArchiveSignatures) {
   // Readers that search a self-extractor for its archive must not stop in
   // the stub; each stub is its own file.
   std::map<std::string, std::string> seen;
-  for (const char* name : kShipped) {
+  for (const char* name : kShippedFiles) {
     if (std::string(name) == "ZIPDLL.DLL") continue;
     SCOPED_TRACE(name);
     std::string bytes = ReadFileBytes(DistPath(name));
