@@ -33,7 +33,8 @@ runnable_build() {
 exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
 
 # For the screenshot scripts: sets `dir` to the build named by $1, or to one
-# of their own whose programs run here, and builds the given targets there.
+# of their own whose programs run here, and builds the given targets there;
+# `out` is the folder for the pictures.
 shot_build() {  # [BUILD_DIR] TARGET...
   if [ -n "${1:-}" ]; then
     dir=$1
@@ -44,7 +45,12 @@ shot_build() {  # [BUILD_DIR] TARGET...
   fi
   shift || true
   cmake --build "$dir" -j"$jobs" --target "$@" >/dev/null
+  out="$PWD/build/screenshot"
+  mkdir -p "$out"
 }
+
+# A path of this machine as Wine's programs see it.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # Readies a Wine prefix with a real display driver, for Xvfb. The caller
 # sets WINEPREFIX (never a test prefix) and TZ_WINE_ARCH.

@@ -11,10 +11,6 @@ cd "$(dirname "$0")/.."
 shot_build "${1:-}" tz_stub1 tz_stub2
 arch=$(exe_arch "$dir/dist/Stub1.Bin")
 
-out="$PWD/build/screenshot"
-mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-
 # stub, settings block ("MPU", flags, three lengths, the texts), then a zip
 # of the sample project.
 make_sfx() {  # stub flags caption folder output

@@ -10,10 +10,6 @@ cd "$(dirname "$0")/.."
 shot_build "${1:-}" tz_studio ShowAbout
 arch=$(exe_arch "$dir/dist/Studio.exe")
 
-out="$PWD/build/screenshot"
-mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-
 # The bundled sample project, over this checkout's sample folder.
 esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }
 sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \

@@ -49,7 +49,6 @@ bool HasLine(TTreeView* tree, const std::string& line) {
 class BuildWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    MakeDirs(program.Path());
     CopyShippedFiles(program.Path());
     src = tmp / "SRC";
     MakeDirs(src + "\\SUB");

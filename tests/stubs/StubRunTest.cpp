@@ -64,10 +64,8 @@ struct TRun {
 class StubRun : public ::testing::Test {
 protected:
   void SetUp() override {
-    MakeDirs(program.Path());
     CopyShippedFiles(program.Path());
     src = tmp / "SRC";
-    MakeDirs(src + "\\SUB");
     Source("SRC\\A.TXT", std::string(40000, 'a') + "end of a", 1);
     Source("SRC\\B.TXT", "bee", 2);
     Source("SRC\\SUB\\C.TXT", "sea", 3);
@@ -83,6 +81,7 @@ protected:
   void TearDown() override { delete form; }
 
   void Source(const std::string& rel, const std::string& data, int minute) {
+    MakeDirs((tmp / rel).substr(0, (tmp / rel).find_last_of('\\')));
     WriteFileBytes(tmp / rel, data);
     SetWriteTime(tmp / rel, Stamp(minute));
     std::string name = rel.substr(rel.find_last_of('\\') + 1);

@@ -38,6 +38,7 @@ const char* const kShippedFiles[7] = {"Stub1.Bin",    "Stub2.Bin",  "Stub3.Bin",
                                       "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"};
 
 void CopyShippedFiles(const std::string& folder) {
+  fs::create_directories(folder);
   for (const char* f : kShippedFiles)
     fs::copy_file(DistPath(f), folder + kSep + f, fs::copy_options::overwrite_existing);
 }

@@ -11,7 +11,7 @@ inline std::string DistPath(const std::string& rel) { return HostPath(std::strin
 // The files that ship beside the packaging programs: the five stubs, the
 // zip component's default stub and the zip library.
 extern const char* const kShippedFiles[7];
-// Copies them from the build into `folder`.
+// Copies them from the build into `folder`, made when missing.
 void CopyShippedFiles(const std::string& folder);
 
 // A fresh, empty folder that is removed with everything in it.
