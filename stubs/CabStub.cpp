@@ -79,9 +79,7 @@ FNOPEN(TCabJob::OpenFile) {
   auto* f = new TFdiFile;
   f->File.Reset(CreateFileA(pszFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   f->Base = base_;
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(base_);
-  if (!f->File.Valid() || !SetFilePointerEx(f->File.Get(), at, nullptr, FILE_BEGIN)) {
+  if (!f->File.Valid() || !MovePointer(f->File.Get(), static_cast<int64_t>(base_), FILE_BEGIN)) {
     delete f;
     return -1;
   }
@@ -107,11 +105,11 @@ FNCLOSE(TCabJob::Close) {
 FNSEEK(TCabJob::Seek) {
   auto* f = reinterpret_cast<TFdiFile*>(hf);
   if (f->Job) return -1;
-  LARGE_INTEGER d, now;
-  d.QuadPart = dist + (seektype == SEEK_SET ? static_cast<LONGLONG>(f->Base) : 0);
+  int64_t d = dist + (seektype == SEEK_SET ? static_cast<int64_t>(f->Base) : 0);
   DWORD how = seektype == SEEK_SET ? FILE_BEGIN : seektype == SEEK_END ? FILE_END : FILE_CURRENT;
-  if (!SetFilePointerEx(f->File.Get(), d, &now, how) || static_cast<uint64_t>(now.QuadPart) < f->Base) return -1;
-  return static_cast<LONG>(now.QuadPart - static_cast<LONGLONG>(f->Base));
+  uint64_t now = 0;
+  if (!MovePointer(f->File.Get(), d, how, &now) || now < f->Base) return -1;
+  return static_cast<LONG>(now - f->Base);
 }
 
 // ---- the cabinet

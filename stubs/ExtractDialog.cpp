@@ -75,6 +75,7 @@ private:
   HWND list_ = nullptr;
   HFONT titleFont_ = nullptr;
   bool listShown_ = false;
+  bool checkable_ = false;
   bool busy_ = false;
   bool cancel_ = false;
   uint64_t total_ = 0, done_ = 0, current_ = 0;
@@ -173,6 +174,9 @@ void TExtractDialog::FillList() {
     }
     if (s_.AskFiles) ListView_SetCheckState(list_, static_cast<int>(i), TRUE);
   }
+  // A common-controls library without check boxes (Windows 95 as it
+  // shipped): every file is extracted.
+  checkable_ = s_.AskFiles && !files.empty() && ListView_GetCheckState(list_, 0);
 }
 
 // Hides the controls from `topId` down to `nextId` and moves everything
@@ -195,7 +199,7 @@ void TExtractDialog::CollapseFrom(int topId, int nextId) {
   SetWindowPos(wnd_, nullptr, 0, 0, w.right - w.left, w.bottom - w.top - shift, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-bool TExtractDialog::Checked(int i) const { return !s_.AskFiles || ListView_GetCheckState(list_, i); }
+bool TExtractDialog::Checked(int i) const { return !checkable_ || ListView_GetCheckState(list_, i); }
 
 void TExtractDialog::SetBusy(bool busy) {
   busy_ = busy;

@@ -4,23 +4,27 @@
 
 // ---- the program's own file
 
+bool MovePointer(HANDLE file, int64_t distance, DWORD from, uint64_t* now) {
+  LONG high = static_cast<LONG>(distance >> 32);
+  SetLastError(NO_ERROR);
+  DWORD low = SetFilePointer(file, static_cast<LONG>(distance & 0xFFFFFFFF), &high, from);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
+  if (now) *now = (static_cast<uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+  return true;
+}
+
 bool TSelfFile::Open() {
   char buf[MAX_PATH + 1];
   DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
   if (n == 0 || n >= sizeof buf) return false;
   path_ = buf;
   file_.Reset(CreateFileA(buf, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file_.Valid() || !GetFileSizeEx(file_.Get(), &size)) return false;
-  size_ = static_cast<uint64_t>(size.QuadPart);
-  return true;
+  return file_.Valid() && MovePointer(file_.Get(), 0, FILE_END, &size_);
 }
 
 bool TSelfFile::ReadAt(uint64_t offset, void* buf, size_t n) {
   if (offset > size_ || n > size_ - offset) return false;
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN)) return false;
+  if (!MovePointer(file_.Get(), static_cast<int64_t>(offset), FILE_BEGIN)) return false;
   auto* p = static_cast<uint8_t*>(buf);
   while (n > 0) {
     DWORD got = 0, want = static_cast<DWORD>(n < (1u << 20) ? n : (1u << 20));

@@ -15,6 +15,10 @@
 // Exit codes of every stub.
 enum TStubExit { seDone = 0, seFailed = 1, seCancelled = 2 };
 
+// Moves a file's pointer; `now` gets where it ends up. Calls that Windows
+// 95 and NT 4 have too.
+bool MovePointer(HANDLE file, int64_t distance, DWORD from, uint64_t* now = nullptr);
+
 // The program's own file, read from anywhere.
 class TSelfFile : public zipfmt::IByteSource {
 public:
