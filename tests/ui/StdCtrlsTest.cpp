@@ -197,3 +197,23 @@ TEST(ListView, ItemsAddedAndDeletedInBulkReachTheWindow) {
   EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
   EXPECT_EQ(TWinControl::FromHandle(h), list);
 }
+
+TEST(ListView, SortedItemsKnowTheirNewPlaces) {
+  TForm form(nullptr);
+  auto* list = new TListView(&form);
+  list->SetParent(&form);
+  for (const char* name : {"c", "a", "b"}) list->Add(name, -1);
+  list->Item(0)->SetSelected(true);  // "c"
+  list->CustomSort([](const TListItem& a, const TListItem& b) { return a.Caption().compare(b.Caption()); });
+  for (int i = 0; i < list->Count(); ++i) EXPECT_EQ(list->Item(i)->Index(), i);
+  EXPECT_EQ(list->Item(2)->Caption(), "c");
+  EXPECT_TRUE(list->Item(2)->Selected());
+  EXPECT_FALSE(list->Item(0)->Selected());
+  list->Item(2)->SetCaption("z");
+  char text[8] = "";
+  LVITEMA lvi{};
+  lvi.pszText = text;
+  lvi.cchTextMax = sizeof text;
+  SendMessageA(list->Handle(), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&lvi));
+  EXPECT_STREQ(text, "z");
+}
