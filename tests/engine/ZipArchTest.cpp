@@ -158,6 +158,27 @@ TEST_F(ZipArch, FilesThatCannotBeReadAreSkipped) {
   ExpectForReaders(out, "arch", "skip.zip", x);
 }
 
+TEST_F(ZipArch, NamesMatchWithoutRegardToCase) {
+  // Within one run a second file of the same stored name is skipped, and
+  // against the archive's entries a file replaces the entry of its name.
+  File("one\\Notes.TXT", "first");
+  File("two\\NOTES.txt", "second");
+  File("two\\other.txt", "other");
+  std::string out = tmp / "case.zip";
+  EXPECT_EQ(Add(out, {tmp / "one\\*.*", tmp / "two\\*.*"}), 2);
+  EXPECT_EQ(Codes(), std::vector<int>{zeWarning});
+  EXPECT_EQ(messages.at(0).Text, "Duplicate name skipped: " + tmp / "two\\NOTES.txt");
+  EXPECT_EQ(Names(out), (std::vector<std::string>{"Notes.TXT", "other.txt"}));
+
+  File("three\\notes.TXT", "third");
+  EXPECT_EQ(Add(out, {tmp / "three\\*.*"}), 1);
+  auto names = Names(out);
+  ASSERT_EQ(names.size(), 2u);
+  TExpect x;
+  x.Entries = {{names[0], "third"}, {"other.txt", "other"}};
+  ExpectForReaders(out, "arch", "case.zip", x);
+}
+
 TEST_F(ZipArch, FolderNamesAndRecursionShapeTheStoredNames) {
   File("root\\top.txt", "top");
   File("root\\sub\\inner.txt", "inner");
