@@ -1,5 +1,7 @@
 #include "StatusUnit.h"
 
+#include <algorithm>
+
 #include "ComCtrls.h"
 #include "Description.h"
 #include "EllipsisLabel.h"
@@ -169,7 +171,10 @@ void TProgressForm::MakeSteps() {
 // ---------------------------------------------------------------------------
 // What the build steps report
 
-void TProgressForm::ClearLog() { TreeView1->Clear(); }
+void TProgressForm::ClearLog() {
+  newestLine_ = nullptr;
+  TreeView1->Clear();
+}
 
 TLogLine TProgressForm::AddRootLine(const std::string& text) {
   TreeView1->AddChild(nullptr, text);
@@ -177,11 +182,34 @@ TLogLine TProgressForm::AddRootLine(const std::string& text) {
 }
 
 void TProgressForm::AddStepLine(TLogLine root, const std::string& text) {
-  TTreeNode* node = TreeView1->AddChild(TreeView1->Root(root), text);
-  TreeView1->SetTopItem(node);
+  if (HWND h = TreeView1->HandleIfAllocated(); h && !logHeld_) {
+    SendMessageA(h, WM_SETREDRAW, FALSE, 0);
+    logHeld_ = true;
+  }
+  newestLine_ = TreeView1->AddChild(TreeView1->Root(root), text);
 }
 
-void TProgressForm::ScrollLogTo(TLogLine line) { TreeView1->SetTopItem(TreeView1->Root(line)); }
+void TProgressForm::ScrollLogTo(TLogLine line) {
+  newestLine_ = nullptr;
+  TreeView1->SetTopItem(TreeView1->Root(line));
+}
+
+namespace {
+constexpr unsigned long kFrameMs = 40;
+}  // namespace
+
+// Frames take at most a tenth of the time, however slow drawing is.
+bool TProgressForm::FrameDue() const { return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 9 * frameCost_); }
+
+void TProgressForm::ShowNewestLine() {
+  if (HWND h = TreeView1->HandleIfAllocated(); h && logHeld_) {
+    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+  logHeld_ = false;
+  if (newestLine_) TreeView1->SetTopItem(newestLine_);
+  newestLine_ = nullptr;
+}
 
 void TProgressForm::SetProgressRange(int min, int max) { ProgressBar2->SetRange(min, max); }
 void TProgressForm::SetProgressPosition(int position) { ProgressBar2->SetPosition(position); }
@@ -210,11 +238,19 @@ void TProgressForm::ShowSource(const std::string& text) { SourceLabel->SetCaptio
 void TProgressForm::ShowTarget(const std::string& text) { TargetLabel->SetCaption(text); }
 
 int TProgressForm::ShowMessage(const TBuildBox& box) {
+  ShowNewestLine();
   return Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text,
                         box.Caption.empty() ? Application().Title() : box.Caption, box.Flags);
 }
 
-void TProgressForm::ProcessMessages() { Application().ProcessMessages(); }
+void TProgressForm::ProcessMessages() {
+  if (!FrameDue()) return Application().ProcessMessages();
+  const unsigned long start = GetTickCount();
+  ShowNewestLine();
+  Application().ProcessMessages();
+  lastFrame_ = GetTickCount();
+  frameCost_ = lastFrame_ - start;
+}
 
 bool TProgressForm::Proceed() {
   if (!Settings) return false;
@@ -223,6 +259,7 @@ bool TProgressForm::Proceed() {
   if (!ProgramFolder.empty()) steps_->ProgramFolder = ProgramFolder;
   bool leaveOpen = false;
   bool built = steps_->Proceed(leaveOpen);
+  ShowNewestLine();
   if (!leaveOpen) Close();
   return built;
 }

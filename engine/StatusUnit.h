@@ -16,6 +16,7 @@ class TEllipsisLabel;
 class TGradientCaption;
 class TLabel;
 class TListBox;
+class TTreeNode;
 class TProgressBar;
 class TTreeView;
 
@@ -57,6 +58,15 @@ public:
 
 private:
   void MakeSteps();
+  // A build adds a log line per file, and adding to the system tree while
+  // it draws, or scrolling it, costs far more than a small file takes: the
+  // log's drawing is held between frames, and it is scrolled to its newest
+  // line once a frame and always before the build ends or a box shows.
+  void ShowNewestLine();
+  bool FrameDue() const;
+  TTreeNode* newestLine_ = nullptr;
+  bool logHeld_ = false;
+  unsigned long lastFrame_ = 0, frameCost_ = 0;
 
   // IBuildView
   void ClearLog() override;

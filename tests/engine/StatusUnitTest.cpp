@@ -472,3 +472,22 @@ TEST_F(BuildWindowTest, CabinetCompressionFollowsTheSetting) {
   std::string cab = exe.substr(ReadFileBytes(program / "CabStub1.Bin").size());
   EXPECT_TRUE(typeCompress(cab) == 0 || typeCompress(cab) == 0x1503) << typeCompress(cab);
 }
+
+TEST_F(BuildWindowTest, LogEndsScrolledToItsNewestLine) {
+  // Lines come faster than the window draws; when the build ends the
+  // newest one is in view all the same.
+  std::string many = tmp / "MANY";
+  MakeDirs(many);
+  for (int i = 0; i < 60; ++i) WriteFileBytes(many + "\\F" + std::to_string(i) + ".TXT", "file " + std::to_string(i));
+  settings.Values.Sources = {{many + "\\", true}};
+  ASSERT_TRUE(Build(akZipArchive, "many.zip"));
+  TTreeNode* newest = nullptr;
+  for (int i = 0; i < form->TreeView1->RootCount(); ++i)
+    if (TTreeNode* root = form->TreeView1->Root(i); root->Count() > 0) newest = root->Item(root->Count() - 1);
+  ASSERT_NE(newest, nullptr);
+  EXPECT_EQ(newest->Text().rfind("File ", 0), 0u) << newest->Text();
+  RECT r{};
+  *reinterpret_cast<HTREEITEM*>(&r) = newest->ItemId();
+  EXPECT_TRUE(SendMessageA(form->TreeView1->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+  EXPECT_NE(form->TreeView1->TopItem(), form->TreeView1->Root(0));
+}
