@@ -1,6 +1,7 @@
 // Start-up of a window program: from CreateProcess until a visible window
 // of the program whose caption holds TEXT is up, then the program is
-// ended. "cpu" is the program's own processor time until then.
+// ended. "cpu" is the program's own processor time until then, "items"
+// the most items a list view of that window holds.
 //   StartTime TEXT PROGRAM [ARGUMENTS]
 #include <cstring>
 
@@ -11,7 +12,21 @@ struct TFind {
   DWORD Pid;
   const char* Text;
   bool Found = false;
+  HWND Window = nullptr;
 };
+
+// The most items any list view of the window holds: what a loaded project
+// put there.
+BOOL CALLBACK CountItems(HWND h, LPARAM p) {
+  char cls[64] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (std::strcmp(cls, "SysListView32") == 0) {
+    auto* most = reinterpret_cast<LRESULT*>(p);
+    LRESULT n = SendMessageA(h, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
+    if (n > *most) *most = n;
+  }
+  return TRUE;
+}
 
 BOOL CALLBACK Look(HWND h, LPARAM p) {
   auto* f = reinterpret_cast<TFind*>(p);
@@ -20,6 +35,7 @@ BOOL CALLBACK Look(HWND h, LPARAM p) {
   char title[256] = "";
   if (pid == f->Pid && IsWindowVisible(h) && GetWindowTextA(h, title, sizeof title) && std::strstr(title, f->Text)) {
     f->Found = true;
+    f->Window = h;
     return FALSE;
   }
   return TRUE;
@@ -46,6 +62,8 @@ int main(int argc, char** argv) {
     EnumWindows(Look, reinterpret_cast<LPARAM>(&find));
   double t1 = bench::Now();
   double cpu = bench::CpuSeconds(pi.hProcess);
+  LRESULT items = 0;
+  if (find.Found) EnumChildWindows(find.Window, CountItems, reinterpret_cast<LPARAM>(&items));
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 10000);
   CloseHandle(pi.hThread);
@@ -54,6 +72,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s showed no window with \"%s\"\n", argv[2], argv[1]);
     return 1;
   }
-  bench::Report(t1 - t0, cpu, "");
+  bench::Report(t1 - t0, cpu, "items=" + std::to_string(items));
   return 0;
 }
