@@ -45,10 +45,18 @@ void TDock::SetPosition(TDockPosition value) {
 void TDock::SetAllowDrag(bool value) {
   if (value == allowDrag_) return;
   allowDrag_ = value;
-  for (int i = 0; i < ControlCount(); ++i)
-    if (auto* bar = dynamic_cast<TCustomToolWindow*>(Controls(i)); bar && bar->HandleAllocated())
-      SetWindowPos(bar->HandleIfAllocated(), nullptr, 0, 0, 0, 0,
-                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  {
+    // The handles come or go: new frames, and bars that fit them.
+    TArrangeHold hold(this);
+    for (int i = 0; i < ControlCount(); ++i) {
+      auto* bar = dynamic_cast<TCustomToolWindow*>(Controls(i));
+      if (!bar) continue;
+      if (bar->HandleAllocated())
+        SetWindowPos(bar->HandleIfAllocated(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      bar->ArrangeBar();
+    }
+  }
   LayOutBars();
 }
 

@@ -47,7 +47,13 @@ POINT ScreenPointOf(const MSG& msg) {
 
 void DispatchPendingPaints() {
   MSG msg;
-  for (int i = 0; i < 256 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageA(&msg);
+  for (int i = 0; i < 256 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {  // a peek takes it whatever the filter
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    DispatchMessageA(&msg);
+  }
 }
 
 // The outline drawn on the desktop by inverting through a halftone brush;

@@ -461,12 +461,22 @@ void TCustomToolWindow::NCLeftButton(TMessage& m) {
   DefaultHandler(m);
 }
 
+// Drops the frame redraws waiting for the window; a quit message taken on
+// the way is posted again.
+static void DropPendingFrameRedraws(HWND wnd) {
+  MSG drop;
+  while (PeekMessageA(&drop, wnd, kRedrawDockedFrameMessage, kRedrawDockedFrameMessage, PM_REMOVE)) {
+    if (drop.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(drop.wParam));
+      return;
+    }
+  }
+}
+
 void TCustomToolWindow::PostRedrawDockedFrame() {
   HWND h = HandleIfAllocated();
   if (!h) return;
-  MSG drop;
-  while (PeekMessageA(&drop, h, kRedrawDockedFrameMessage, kRedrawDockedFrameMessage, PM_REMOVE)) {
-  }
+  DropPendingFrameRedraws(h);
   PostMessageA(h, kRedrawDockedFrameMessage, 0, 0);
 }
 
@@ -477,9 +487,7 @@ bool TCustomToolWindow::TilesBackground() const {
 void TCustomToolWindow::PaintDockedFrame(HRGN updateRegion) {
   HWND h = HandleIfAllocated();
   if (!h || !dockedTo_) return;
-  MSG drop;
-  while (PeekMessageA(&drop, h, kRedrawDockedFrameMessage, kRedrawDockedFrameMessage, PM_REMOVE)) {
-  }
+  DropPendingFrameRedraws(h);
   RECT wr;
   GetWindowRect(h, &wr);
   int w = wr.right - wr.left, ht = wr.bottom - wr.top;
