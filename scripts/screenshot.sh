@@ -5,10 +5,12 @@
 #   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
+#   scripts/screenshot.sh docks      toolbars docked on two edges and one floating
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+  docks) shift; exec "$(dirname "$0")/screenshot-docks.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

@@ -836,6 +836,45 @@ TEST(Toolbar, PressingASeparatorDragsTheBar) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST(Toolbar, ToolbarButtonsClickAndOpenTheirMenusAwayFromTheEdge) {
+  TDockForm f;
+  auto* right = new TDock(f.form.get());
+  right->SetPosition(TDockPosition::dpRight);
+  right->SetParent(f.form.get());
+  auto* bar = new TToolbar(f.form.get());
+  auto* first = new TToolbarButton(f.form.get());
+  auto* second = new TToolbarButton(f.form.get());
+  first->SetParent(bar);
+  second->SetParent(bar);
+  bar->SetDockedTo(f.top);
+  Pump();
+  // A new button is 22 x 23: the row is 23 thick.
+  EXPECT_EQ(bar->ClientHeight(), 23);
+  EXPECT_EQ(second->Left(), 22);
+  int clicks = 0;
+  second->OnClick = [&](TComponent*) { ++clicks; };
+  LPARAM on = MAKELPARAM(second->Left() + 5, 5);
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, on);
+  SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, on);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(bar->DockedTo(), f.top) << "a press on a button is the button's";
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  struct {
+    TDock* dock;
+    TDropdownSide side;
+  } rows[] = {{f.left, TDropdownSide::dsRight},
+              {right, TDropdownSide::dsLeft},
+              {nullptr, TDropdownSide::dsBelow},
+              {f.top, TDropdownSide::dsBelow}};
+  for (auto row : rows) {
+    bar->SetDockedTo(row.dock);
+    auto* side = dynamic_cast<IDropdownSide*>(first->Parent());
+    ASSERT_NE(side, nullptr);
+    EXPECT_EQ(side->DropdownSide(), row.side);
+  }
+}
+
 // ---- Frames and backgrounds
 
 TEST(Docks, DockedHandleIsTwoRaisedGrips) {

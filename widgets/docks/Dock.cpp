@@ -116,6 +116,12 @@ RECT TDock::ClientRect() const {
 
 // ---- The bar list and the rows
 
+// The form is freeing its components: no layout, no events.
+bool TDock::FormClosingDown() const {
+  auto* form = dynamic_cast<TForm*>(Owner());
+  return form && form->Destroying();
+}
+
 void TDock::UpdateBarList(bool inserting, TCustomToolWindow* bar, bool counts) {
   if (Destroying()) return;
   auto it = std::find(bars_.begin(), bars_.end(), bar);
@@ -128,7 +134,7 @@ void TDock::UpdateBarList(bool inserting, TCustomToolWindow* bar, bool counts) {
   // moved and its size may have changed meanwhile.
   LayOutBars();
   bar->ArrangeBar();
-  if (listed != wasListed && OnInsertRemoveBar) OnInsertRemoveBar(this, listed, bar);
+  if (listed != wasListed && OnInsertRemoveBar && !FormClosingDown()) OnInsertRemoveBar(this, listed, bar);
 }
 
 int TDock::LastRowIndex() const {
@@ -176,8 +182,7 @@ int TDock::CountBarsInRow(int row, const TCustomToolWindow* exceptBar) const {
 }
 
 void TDock::LayOutBars() {
-  if (arrangeLock_ > 0 || Loading() || Destroying() || arranging_) return;
-  if (auto* form = dynamic_cast<TForm*>(Owner()); form && form->Destroying()) return;
+  if (arrangeLock_ > 0 || Loading() || Destroying() || arranging_ || FormClosingDown()) return;
   TFlagGuard busy(arranging_);
   if (HWND h = HandleIfAllocated())
     SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);

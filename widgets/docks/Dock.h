@@ -109,6 +109,7 @@ protected:
   void ChildChanged(TControl* child, TChildChange change) override;
 
 private:
+  bool FormClosingDown() const;
   void FitDockSize(int clientThickness);
   void BackgroundModified();
   void PaintBoundLines(HRGN updateRegion);

@@ -111,7 +111,7 @@ void TCustomToolWindow::Loaded() {
   TCustomControl::Loaded();
   if (!docked_) {
     // Stored relative to the form's client area.
-    if (topForm_->Parent() == nullptr) topForm_->HandleNeeded();
+    topForm_->HandleNeeded();
     POINT origin = topForm_->ClientToScreen({0, 0});
     SetBounds(left_ + origin.x, top_ + origin.y, width_, height_);
     KeepOnScreen(false);

@@ -97,6 +97,15 @@ void TCustomToolbar::WritePositionData(const TPositionWriteInt& writeInteger) {
   writeInteger(Name(), "FloatRightX", floatRightX_);
 }
 
+TDropdownSide TCustomToolbar::DropdownSide() const {
+  if (!Docked() || !DockedTo()) return TDropdownSide::dsBelow;
+  switch (DockedTo()->Position()) {
+    case TDockPosition::dpLeft: return TDropdownSide::dsRight;
+    case TDockPosition::dpRight: return TDropdownSide::dsLeft;
+    default: return TDropdownSide::dsBelow;
+  }
+}
+
 void TCustomToolbar::BeginSizing(int hitCode) {
   sizeSteps_ = std::make_unique<TSizeSteps>();
   sizeSteps_->HitCode = hitCode;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "ToolKit.h"
 #include "ToolWindow.h"
 
 class ERangeError : public Exception {
@@ -24,7 +25,7 @@ public:
   using Exception::Exception;
 };
 
-class TCustomToolbar : public TCustomToolWindow {
+class TCustomToolbar : public TCustomToolWindow, public IDropdownSide {
 public:
   explicit TCustomToolbar(TComponent* owner);
   ~TCustomToolbar() override;
@@ -48,6 +49,8 @@ public:
   SIZE LayOutControls(bool apply, TDock* fromDock, TDock* targetDock) override;
   void ReadPositionData(const TPositionReadInt& readInteger) override;
   void WritePositionData(const TPositionWriteInt& writeInteger) override;
+  // Button menus open to the right in a left dock, to the left in a right one.
+  TDropdownSide DropdownSide() const override;
 
 protected:
   void BeginSizing(int hitCode) override;
