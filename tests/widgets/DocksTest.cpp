@@ -303,10 +303,8 @@ TEST(DragLoop, FloatingBarDraggedOntoTheLeftDock) {
   bar->SetBounds(400, 300, bar->Width(), bar->Height());
   TFloatMetrics m = bar->FloatMetrics();
   POINT caption{10, -m.CaptionHeight / 2 - 1};
-  RECT dock = {0, 0, 0, 0};
   POINT origin = f.left->ClientToScreen({0, 0});
   POINT to{origin.x + 1, origin.y + 100};
-  (void)dock;
   PostMouse(bar, WM_MOUSEMOVE, to, MK_LBUTTON);
   PostMouse(bar, WM_LBUTTONUP, to);
   PressOn(bar, caption);
@@ -996,7 +994,7 @@ TEST(Docks, LoadedFromADescription) {
   EXPECT_EQ(form->Toolbar1->ClientWidth(), 22 + 8 + 22);
   EXPECT_EQ(form->Dock1->Height(), 52 + 1);
   EXPECT_EQ(form->Toolbar3->DefaultDock(), form->Dock1);
-  EXPECT_FALSE(form->Toolbar3->CloseButton() == false);
+  EXPECT_TRUE(form->Toolbar3->CloseButton());
   EXPECT_FALSE(form->Toolbar1->CloseButton());
   EXPECT_EQ(form->Toolbar2->DockableTo(), TDockableTo{TDockPosition::dpTop});
   // Stored partly off the screen: moved fully inside when loaded.
