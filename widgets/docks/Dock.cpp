@@ -5,6 +5,7 @@
 #include "Forms.h"
 #include "Gdi.h"
 #include "Guards.h"
+#include "DockPaint.h"
 #include "ToolWindow.h"
 
 TDock::TDock(TComponent* owner) : TCustomControl(owner) {
@@ -330,32 +331,14 @@ void TDock::Paint(TCanvas& canvas) {
 // ---- Bound lines
 
 void TDock::PaintBoundLines(HRGN updateRegion) {
-  HWND h = HandleIfAllocated();
-  RECT wr;
-  GetWindowRect(h, &wr);
-  int w = wr.right - wr.left, ht = wr.bottom - wr.top;
+  TNonClientDC dc(HandleIfAllocated(), updateRegion);
+  int w = dc.Width(), ht = dc.Height();
   if (w < 2 || ht < 2 || boundLines_.Empty()) return;
-  TWindowDC dc(h, TWindowDC::Window);
-  TSaveDC save(dc.Get());
-  if (updateRegion && reinterpret_cast<UINT_PTR>(updateRegion) > 1) {
-    TRegion clip(CreateRectRgn(0, 0, 0, 0));
-    bool selected = CombineRgn(clip.Get(), updateRegion, nullptr, RGN_COPY) != ERROR &&
-                    OffsetRgn(clip.Get(), -wr.left, -wr.top) != ERROR &&
-                    SelectClipRgn(dc.Get(), clip.Get()) != ERROR;
-    if (!selected) IntersectClipRect(dc.Get(), 0, 0, w, ht);
-  }
-  TPenHandle shadow(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
-  TPenHandle highlight(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)));
-  HDC d = dc.Get();
-  auto line = [d](HPEN pen, int x0, int y0, int x1, int y1) {
-    TSelectGuard use(d, pen);
-    MoveToEx(d, x0, y0, nullptr);
-    LineTo(d, x1, y1);
-  };
-  if (boundLines_.Has(TDockBoundLine::blTop)) line(shadow.Get(), 0, 0, w, 0);
-  if (boundLines_.Has(TDockBoundLine::blLeft)) line(shadow.Get(), 0, 0, 0, ht);
-  if (boundLines_.Has(TDockBoundLine::blBottom)) line(highlight.Get(), 0, ht - 1, w, ht - 1);
-  if (boundLines_.Has(TDockBoundLine::blRight)) line(highlight.Get(), w - 1, 0, w - 1, ht);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  if (boundLines_.Has(TDockBoundLine::blTop)) DrawLine(dc.Get(), shadow, 0, 0, w, 0);
+  if (boundLines_.Has(TDockBoundLine::blLeft)) DrawLine(dc.Get(), shadow, 0, 0, 0, ht);
+  if (boundLines_.Has(TDockBoundLine::blBottom)) DrawLine(dc.Get(), highlight, 0, ht - 1, w, ht - 1);
+  if (boundLines_.Has(TDockBoundLine::blRight)) DrawLine(dc.Get(), highlight, w - 1, 0, w - 1, ht);
 }
 
 void TDock::WndProc(TMessage& m) {

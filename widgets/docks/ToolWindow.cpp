@@ -6,20 +6,11 @@
 
 #include "Gdi.h"
 #include "Guards.h"
+#include "DockPaint.h"
 #include "Platform.h"
 #include "ToolWatch.h"
 
 namespace {
-// Limits drawing on a window DC to a non-client update region (screen
-// coordinates); the whole window when the region cannot be used.
-void ClipToUpdateRegion(HDC dc, HRGN region, const RECT& window) {
-  if (!region || reinterpret_cast<UINT_PTR>(region) <= 1) return;
-  TRegion clip(CreateRectRgn(0, 0, 0, 0));
-  if (CombineRgn(clip.Get(), region, nullptr, RGN_COPY) == ERROR || OffsetRgn(clip.Get(), -window.left, -window.top) == ERROR ||
-      SelectClipRgn(dc, clip.Get()) == ERROR)
-    IntersectClipRect(dc, 0, 0, window.right - window.left, window.bottom - window.top);
-}
-
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
   TBrushHandle brush(CreateSolidBrush(colour));
   FillRect(dc, &r, brush.Get());
@@ -488,13 +479,9 @@ void TCustomToolWindow::PaintDockedFrame(HRGN updateRegion) {
   HWND h = HandleIfAllocated();
   if (!h || !dockedTo_) return;
   DropPendingFrameRedraws(h);
-  RECT wr;
-  GetWindowRect(h, &wr);
-  int w = wr.right - wr.left, ht = wr.bottom - wr.top;
-  TWindowDC windowDC(h, TWindowDC::Window);
-  HDC dc = windowDC.Get();
-  TSaveDC save(dc);
-  ClipToUpdateRegion(dc, updateRegion, wr);
+  TNonClientDC ncDC(h, updateRegion);
+  HDC dc = ncDC.Get();
+  int w = ncDC.Width(), ht = ncDC.Height();
   COLORREF colour = ColorToRGB(Color()), highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
   RECT r{0, 0, w, ht};
   DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
@@ -540,13 +527,9 @@ void TCustomToolWindow::RedrawFloatingFrame(bool frame, bool closeButton, bool c
 
 void TCustomToolWindow::PaintFloatingFrame(HRGN updateRegion, bool frame, bool closeButton, bool caption) {
   HWND h = HandleIfAllocated();
-  RECT wr;
-  GetWindowRect(h, &wr);
-  int w = wr.right - wr.left, ht = wr.bottom - wr.top;
-  TWindowDC windowDC(h, TWindowDC::Window);
-  HDC dc = windowDC.Get();
-  TSaveDC save(dc);
-  ClipToUpdateRegion(dc, updateRegion, wr);
+  TNonClientDC ncDC(h, updateRegion);
+  HDC dc = ncDC.Get();
+  int w = ncDC.Width(), ht = ncDC.Height();
   const TFloatMetrics m = FloatMetrics();
   const int cw = w - 2 * m.FrameWidth;
   const COLORREF face = GetSysColor(COLOR_BTNFACE);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Gdi.h"
+#include "DockPaint.h"
 
 namespace {
 void Erase(std::vector<TControl*>& v, TControl* c) { v.erase(std::remove(v.begin(), v.end(), c), v.end()); }
@@ -129,15 +129,10 @@ void TCustomToolbar::Paint(TCanvas& canvas) {
   if (Docked()) return;
   HDC dc = canvas.Handle();
   int width = ClientWidth();
-  TPenHandle shadow(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
-  TPenHandle highlight(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)));
   for (const auto& w : wrapSeparators_) {
     if (w.Blank) continue;
-    for (auto [pen, y] : {std::pair{shadow.Get(), w.LinePos - 4}, std::pair{highlight.Get(), w.LinePos - 3}}) {
-      TSelectGuard use(dc, pen);
-      MoveToEx(dc, 1, y, nullptr);
-      LineTo(dc, width - 1, y);
-    }
+    DrawLine(dc, GetSysColor(COLOR_BTNSHADOW), 1, w.LinePos - 4, width - 1, w.LinePos - 4);
+    DrawLine(dc, GetSysColor(COLOR_BTNHIGHLIGHT), 1, w.LinePos - 3, width - 1, w.LinePos - 3);
   }
 }
 
@@ -182,19 +177,13 @@ void TToolbarSep::Paint(TCanvas& canvas) {
   if (!bar || blank_) return;
   HDC dc = canvas.Handle();
   int w = Width(), h = Height();
-  TPenHandle shadow(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
-  TPenHandle highlight(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)));
-  auto line = [dc](HPEN pen, int x0, int y0, int x1, int y1) {
-    TSelectGuard use(dc, pen);
-    MoveToEx(dc, x0, y0, nullptr);
-    LineTo(dc, x1, y1);
-  };
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
   if (bar->Docked() && bar->DockedTo() && bar->DockedTo()->DockAxis() == kAxisVert) {
-    line(shadow.Get(), 0, h / 2 - 1, w, h / 2 - 1);
-    line(highlight.Get(), 0, h / 2, w, h / 2);
+    DrawLine(dc, shadow, 0, h / 2 - 1, w, h / 2 - 1);
+    DrawLine(dc, highlight, 0, h / 2, w, h / 2);
   } else {
-    line(shadow.Get(), w / 2 - 1, 0, w / 2 - 1, h);
-    line(highlight.Get(), w / 2, 0, w / 2, h);
+    DrawLine(dc, shadow, w / 2 - 1, 0, w / 2 - 1, h);
+    DrawLine(dc, highlight, w / 2, 0, w / 2, h);
   }
 }
 
