@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ExtCtrls.h"
+#include "Platform.h"
 #include "Robot.h"
 #include "ToolWatch.h"
 #include "Toolbar.h"
@@ -598,6 +599,30 @@ TEST(ToolWindowFrames, HitCodesOfRealWindows) {
   EXPECT_EQ(hit(t.bar, {wr.left + 40, wr.bottom - 1}), HTBOTTOM);
   EXPECT_EQ(hit(t.bar, {wr.left + 1, wr.top + 1}), HTTOP) << "toolbars have no corner codes";
   EXPECT_EQ(hit(docked, ClientToScreenOf(docked, kHandle)), HTCLIENT) << "the handle drags";
+}
+
+TEST(ToolWindowFrames, CaptionFollowsTheProgramsActivity) {
+  // On systems before version 4 the caption is filled by hand; the square
+  // of the close button keeps a ring of the caption colour.
+  TPlatformOverride oldSystem(3, std::nullopt);
+  TDockForm f;
+  TToolbar* bar = f.Bar(nullptr, 4);
+  bar->SetHideWhenInactive(false);
+  bar->SetCaption("A caption much too long for this bar");
+  TFloatMetrics m = bar->FloatMetrics();
+  ASSERT_EQ(m.CaptionHeight, GetSystemMetrics(SM_CYCAPTION) - 1);
+  RECT square = CloseButtonRect(m, bar->ClientWidth());
+  auto captionPixel = [&] {
+    SendMessageA(bar->Handle(), WM_NCPAINT, 1, 0);
+    TWindowDC dc(bar->Handle(), TWindowDC::Window);
+    return GetPixel(dc.Get(), square.left, square.top + 2);
+  };
+  EXPECT_EQ(captionPixel(), GetSysColor(COLOR_ACTIVECAPTION));
+  SetAppActive(false);
+  EXPECT_TRUE(IsWindowVisible(bar->Handle()));
+  EXPECT_EQ(captionPixel(), GetSysColor(COLOR_INACTIVECAPTION));
+  SetAppActive(true);
+  EXPECT_EQ(captionPixel(), GetSysColor(COLOR_ACTIVECAPTION));
 }
 
 // ---- Hiding with the program and the form
