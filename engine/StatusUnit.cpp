@@ -244,7 +244,7 @@ int TProgressForm::ShowMessage(const TBuildBox& box) {
 }
 
 void TProgressForm::ProcessMessages() {
-  if (!FrameDue()) return Application().ProcessMessages();
+  if (!FrameDue()) return Application().ProcessMessagesButPaint();
   const unsigned long start = GetTickCount();
   ShowNewestLine();
   Application().ProcessMessages();

@@ -59,9 +59,11 @@ public:
 private:
   void MakeSteps();
   // A build adds a log line per file, and adding to the system tree while
-  // it draws, or scrolling it, costs far more than a small file takes: the
-  // log's drawing is held between frames, and it is scrolled to its newest
-  // line once a frame and always before the build ends or a box shows.
+  // it draws, scrolling it, or drawing the window costs far more than a
+  // small file takes: the window is drawn in frames (clicks and keys are
+  // handled at every call), the log's drawing is held between them, and it
+  // is scrolled to its newest line once a frame and always before the
+  // build ends or a box shows.
   void ShowNewestLine();
   bool FrameDue() const;
   TTreeNode* newestLine_ = nullptr;

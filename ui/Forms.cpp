@@ -469,9 +469,9 @@ bool TApplication::IsDialogKeyMessage(MSG& msg) {
   return form && form->Perform(CM_DIALOGKEY, key) != 0;
 }
 
-bool TApplication::ProcessMessage() {
+bool TApplication::ProcessMessage(UINT filter) {
   MSG msg;
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | filter)) return false;
   if (msg.message == WM_QUIT) {
     terminated_ = true;
     return true;
@@ -485,6 +485,11 @@ bool TApplication::ProcessMessage() {
 
 void TApplication::ProcessMessages() {
   while (ProcessMessage()) {
+  }
+}
+
+void TApplication::ProcessMessagesButPaint() {
+  while (ProcessMessage(PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
   }
 }
 

@@ -179,9 +179,11 @@ public:
   void ResetTerminated() { terminated_ = false; }
   // Handles every pending message, then returns.
   void ProcessMessages();
+  // The same, leaving painting for a later call: for loops that pump often.
+  void ProcessMessagesButPaint();
   // Handles one message, waiting for one when none is pending.
   void HandleMessage();
-  bool ProcessMessage();
+  bool ProcessMessage(UINT filter = 0);
 
   // Main-window hook: return true to stop the message there.
   using TWindowHook = std::function<bool(TMessage&)>;

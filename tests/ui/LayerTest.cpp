@@ -319,6 +319,23 @@ TEST(Forms, ReleaseFreesAfterPendingMessagesAndTellsWatchers) {
   EXPECT_EQ(watcher.gone, form);
 }
 
+TEST(Forms, PumpingWithoutPaintLeavesTheDrawingForLater) {
+  TForm form(nullptr);
+  form.Show();
+  Application().ProcessMessages();
+  HWND h = form.Handle();
+  InvalidateRect(h, nullptr, FALSE);
+  bool posted = false;
+  int hook = Application().HookMainWindow([&](TMessage& m) { return m.Msg == WM_APP + 7 && (posted = true); });
+  PostMessageA(Application().Handle(), WM_APP + 7, 0, 0);
+  Application().ProcessMessagesButPaint();
+  EXPECT_TRUE(posted);
+  EXPECT_TRUE(GetUpdateRect(h, nullptr, FALSE));
+  Application().ProcessMessages();
+  EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
+  Application().UnhookMainWindow(hook);
+}
+
 TEST(Forms, ExceptionsInHandlersBecomeOneMessageBox) {
   TRobot robot;
   Application().SetTitle("tidy-Zaderuzo Studio");
