@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "ComCtrls.h"
 #include "EllipsisLabel.h"
@@ -487,7 +488,8 @@ TEST_F(BuildWindowTest, LogEndsScrolledToItsNewestLine) {
   ASSERT_NE(newest, nullptr);
   EXPECT_EQ(newest->Text().rfind("File ", 0), 0u) << newest->Text();
   RECT r{};
-  *reinterpret_cast<HTREEITEM*>(&r) = newest->ItemId();
+  HTREEITEM item = newest->ItemId();
+  std::memcpy(&r, &item, sizeof item);  // the item goes in, its rectangle comes out
   EXPECT_TRUE(SendMessageA(form->TreeView1->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
   EXPECT_NE(form->TreeView1->TopItem(), form->TreeView1->Root(0));
 }
