@@ -44,6 +44,24 @@ IMenuClock* SetMenuClock(IMenuClock* clock);
 
 using TMenuItemEvent = TEvent<TMenuItem*>;
 
+// Tells whether a component was freed while code ran that may free it
+// (an item's OnClick, a menu event).
+class TFreeWatch : public TComponent {
+public:
+  explicit TFreeWatch(TComponent* watched) : TComponent(nullptr), watched_(watched) {
+    if (watched_) FreeNotification(watched_);
+  }
+  bool Alive() const { return watched_ != nullptr; }
+
+protected:
+  void Notification(TComponent* c, TOperation op) override {
+    if (op == TOperation::opRemove && c == watched_) watched_ = nullptr;
+  }
+
+private:
+  TComponent* watched_;
+};
+
 class TAnimPopupMenu : public TButtonPopupMenu {
 public:
   explicit TAnimPopupMenu(TComponent* owner);
@@ -147,6 +165,8 @@ public:
   void CloseLevel(bool animated);
   // Cancels an animation under way: the level closes at once.
   void RequestClose() { closing_ = true; }
+  // No row selected (a closed level before it opens again).
+  void ResetSelection() { selected_ = previous_ = -1; keyboardSelection_ = ignoreNextMove_ = false; }
   // Selects row 0 for a keyboard opening (PrepareKeyboardOpen).
   void PrepareKeyboardOpen();
   // The first row whose caption has this accelerator, or -1.

@@ -36,6 +36,11 @@ struct TMarks {
   COLORREF face = 0, highlight = 0;
 } marks;
 
+// The marks and the dither go as the program ends.
+struct TMarksRelease {
+  ~TMarksRelease();
+} marksRelease;
+
 void LoadMarks() {
   if (marks.loaded) return;
   marks.loaded = true;
@@ -103,3 +108,7 @@ void FreeMarkBitmaps() {
   marks.loaded = false;
   marks.dither.Reset();
 }
+
+namespace {
+TMarksRelease::~TMarksRelease() { FreeMarkBitmaps(); }
+}  // namespace
