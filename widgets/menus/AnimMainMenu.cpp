@@ -11,6 +11,9 @@
 
 namespace {
 constexpr UINT kItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
+// Posted to a bar whose top item was freed: its buttons are made again
+// once the item is gone.
+constexpr UINT kRebuildMessage = WM_APP + 0x3A1;
 
 std::vector<TAnimMainMenu*> bars;
 TMenuBarButton* keyboardHot = nullptr;
@@ -288,7 +291,7 @@ void TMenuBarButton::DrawFace(TBitmap& face, int w, int h) {
   int textLeft = glyph ? glyphX + std::min<int>(BitmapSize(glyph).cx, 16) : 0;
   RECT textRect{textLeft, 0, w, h};
   c.Font.Assign(Font());
-  SetBkMode(c.Handle(), TRANSPARENT);
+  c.Brush.SetStyle(TBrushStyle::bsClear);
   const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   if (Enabled()) {
     if (glyph) DrawTransparentGlyph(c, glyphX, glyphY, glyph);
@@ -413,7 +416,20 @@ void TAnimMainMenu::Notification(TComponent* component, TOperation operation) {
   if (component == mainMenu_) {
     mainMenu_ = nullptr;
     if (!Destroying()) DeleteButtons();
+    return;
   }
+  if (!dynamic_cast<TMenuItem*>(component) || Destroying()) return;
+  bool stale = false;
+  for (TMenuBarButton* b : Buttons()) stale = stale || b->Item() == component || !b->Item();
+  if (stale && HandleAllocated()) PostMessageA(HandleIfAllocated(), kRebuildMessage, 0, 0);
+}
+
+void TAnimMainMenu::WndProc(TMessage& m) {
+  if (m.Msg == kRebuildMessage) {
+    RebuildButtons();
+    return;
+  }
+  TToolbar::WndProc(m);
 }
 
 std::vector<TMenuBarButton*> TAnimMainMenu::Buttons() const {
@@ -440,6 +456,7 @@ TMenuBarButton* TAnimMainMenu::CreateButton(TMenuItem* item) {
   b->SetCursor(Cursor());
   b->SetIconButton(false);
   if (item) {
+    FreeNotification(item);
     b->SetItem(item);
     b->SetCaption(item->Caption());
     b->SetEnabled(item->Enabled());

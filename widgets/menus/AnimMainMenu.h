@@ -121,6 +121,7 @@ public:
 protected:
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
+  void WndProc(TMessage& m) override;
 
 private:
   friend class TMenuBarButton;

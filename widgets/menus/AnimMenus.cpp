@@ -397,7 +397,7 @@ void TMenuHintWindow::Paint(TCanvas& canvas) {
   if (lines_.empty()) return;
   canvas.Font.Assign(Font());
   int lineHeight = canvas.TextHeight(lines_.front().empty() ? " " : lines_.front());
-  SetBkMode(canvas.Handle(), TRANSPARENT);
+  canvas.Brush.SetStyle(TBrushStyle::bsClear);
   int y = 2;
   for (const auto& line : lines_) {
     RECT r{2, y, client.right, y + lineHeight};

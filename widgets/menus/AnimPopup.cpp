@@ -131,6 +131,7 @@ void TAnimPopupMenu::Notification(TComponent* component, TOperation operation) {
   if (operation != TOperation::opRemove) return;
   if (component == form_) form_ = nullptr;
   if (component == statusBar_) statusBar_ = nullptr;
+  if (component == PopupComponent) PopupComponent = nullptr;
   if (component == rootItem_) {
     rootItem_ = nullptr;
     if (activePopup == this) CloseActiveMenus(false);
@@ -188,6 +189,7 @@ void TAnimPopupMenu::ApplyFont(TFont& target) const {
 void TAnimPopupMenu::Popup(int x, int y) {
   auto alive = alive_;
   TComponent* invoker = PopupComponent;
+  if (invoker) FreeNotification(invoker);
   const bool plainButton = dynamic_cast<TToolbarButton*>(invoker) && !dynamic_cast<TMenuBarButton*>(invoker);
   if (plainButton && IsMenuOpen(this)) {
     form_->AnimateClose();
@@ -626,6 +628,13 @@ void TAnimPopupForm::CloseLevel(bool animated) {
   else HideLevel();
 }
 
+void TAnimPopupForm::CloseChild(bool animated) {
+  auto alive = alive_;
+  if (!child_) return;
+  child_->CloseLevel(animated);
+  if (*alive) ReleaseChild();
+}
+
 // Painting
 
 void TAnimPopupForm::Refresh() {
@@ -779,7 +788,7 @@ void TAnimPopupForm::PaintRow(TCanvas& c, int i, int y) {
   int shortcutX = T + widestCaption_ + o.Indent + 10;
   RECT shortcutRect{shortcutX, y + 2, shortcutX + widestCaption_, y + 2 + rowH};
   std::string shortcut = ShortCutTextOf(i);
-  SetBkMode(c.Handle(), TRANSPARENT);
+  c.Brush.SetStyle(TBrushStyle::bsClear);
   auto text = [&](int dx, int dy, TColor color) {
     c.Font.SetColor(color);
     RECT a = captionRect, b = shortcutRect;
@@ -1124,6 +1133,8 @@ void CloseActiveMenus(bool animated) {
     if (button && menu->BarButton() == button) SetLastBarButton(button);
   }
   activePopup = nullptr;
+  // The caret comes back unless the keyboard stays in the menu bar.
+  if (!KeyboardHotButton()) ShowMenuCaret();
 }
 
 void PrepareKeyboardOpen(TMenuBarButton* button) {

@@ -163,6 +163,8 @@ public:
   void HideLevel();
   // Closes this level and its submenus.
   void CloseLevel(bool animated);
+  // Closes the submenu back to this level and releases it.
+  void CloseChild(bool animated);
   // Cancels an animation under way: the level closes at once.
   void RequestClose() { closing_ = true; }
   // No row selected (a closed level before it opens again).

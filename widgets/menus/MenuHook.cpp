@@ -66,7 +66,7 @@ bool PopupKey(MSG& msg, TAnimMainMenu* bar, TForm* form) {
     case VK_RETURN: target->ActivateSelected(); break;
     case VK_ESCAPE:
       if (TAnimPopupForm* parent = target->ParentLevel()) {
-        parent->ChildLevel()->CloseLevel(true);
+        parent->CloseChild(true);
         break;
       }
       CloseActiveMenus(true);
@@ -81,7 +81,7 @@ bool PopupKey(MSG& msg, TAnimMainMenu* bar, TForm* form) {
       break;
     case VK_LEFT:
       if (TAnimPopupForm* parent = target->ParentLevel()) {
-        parent->ChildLevel()->CloseLevel(true);
+        parent->CloseChild(true);
       } else if (button && button->Bar()) {
         if (TMenuBarButton* prev = button->Bar()->NextMenuBarButton(button, false, true); prev && prev != button)
           ClickForKeyboard(prev);
@@ -279,6 +279,10 @@ bool HandleMenuMessage(MSG& msg) {
       Neutralise(msg);
       return true;
     }
+  }
+  // Alt held with another key: its release starts no menu mode.
+  if (m == WM_SYSKEYDOWN && own && key != VK_MENU && key != VK_F10) {
+    swallowAlt = true;
     return false;
   }
 
@@ -315,8 +319,7 @@ bool HandleMenuMessage(MSG& msg) {
         if (TMenuBarButton* b = bar->MenuBarButtonForKey(KeyChar(key))) {
           bar->SetMenuMode(false);
           StopKeyboardHot();
-          SetLastBarButton(b);
-          b->Click();
+          ClickForKeyboard(b);
         } else {
           Seam().Beep(static_cast<UINT>(-1));
         }
