@@ -254,3 +254,23 @@ TEST(AnimMainMenu, CopiesItsSettingsIntoItsMenus) {
   EXPECT_TRUE(menu->ShowHint());
   EXPECT_EQ(popups, 1);
 }
+
+TEST(AnimMainMenu, KeyboardSelectionRepaintsTheRowItLeft) {
+  TBarFixture f;
+  TMenuBarButton* file = Button(f, 0);
+  PrepareKeyboardOpen(file);
+  file->Click();
+  TAnimPopupForm* level = MenuOf(file)->PopupForm();
+  ASSERT_TRUE(IsMenuOpen(MenuOf(file)));
+  ASSERT_EQ(level->Selected(), 0);
+  // The options come from the bar; the menu has no background picture.
+  EXPECT_TRUE(level->LevelOptions().Background.Empty());
+  const TColors& colors = level->LevelOptions().Colors;
+  const TBitmap& bmp = level->Canvas();
+  POINT row0 = RowPoint(level, 0), row1 = RowPoint(level, 1);
+  const int x = level->Width() - 6;
+  EXPECT_EQ(bmp.Pixel(x, row0.y), ColorToRGB(colors.Highlight));
+  level->SelectItem(1);
+  EXPECT_EQ(bmp.Pixel(x, row0.y), ColorToRGB(colors.Menu));
+  EXPECT_EQ(bmp.Pixel(x, row1.y), ColorToRGB(colors.Highlight));
+}

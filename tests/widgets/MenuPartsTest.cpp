@@ -49,6 +49,19 @@ TEST(MenuOptions, DefaultsAndCopies) {
   b.Assign(s);
   EXPECT_EQ(b.ItemHeight, 30);
   EXPECT_EQ(b.Timeout, 5);
+  // Pictures are copied, and copying no picture leaves none.
+  a.Background.SetSize(40, 30);
+  a.Title.Bitmap.SetSize(12, 10);
+  b.Assign(a);
+  EXPECT_EQ(b.Background.Width(), 40);
+  EXPECT_EQ(b.Title.Bitmap.Height(), 10);
+  TOptions plain;
+  b.Assign(plain);
+  EXPECT_TRUE(b.Background.Empty());
+  EXPECT_TRUE(b.Title.Bitmap.Empty());
+  TOptions c;
+  c.Assign(plain);
+  EXPECT_TRUE(c.Background.Empty());
 }
 
 TEST(MenuOptions, SubmenuFontRaisesTheItemHeight) {

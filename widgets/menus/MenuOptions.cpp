@@ -53,12 +53,7 @@ void TTitle::Assign(const TTitle& other) {
   Width = other.Width;
   Direction = other.Direction;
   Visible = other.Visible;
-  if (other.Bitmap.Empty()) {
-    Bitmap.SetSize(0, 0);
-  } else {
-    Bitmap.SetSize(other.Bitmap.Width(), other.Bitmap.Height());
-    BitBlt(Bitmap.DC(), 0, 0, Bitmap.Width(), Bitmap.Height(), other.Bitmap.DC(), 0, 0, SRCCOPY);
-  }
+  Bitmap.Assign(other.Bitmap);
 }
 
 RECT TTitle::BandRect(const RECT& clip) const {
@@ -149,12 +144,7 @@ void TBaseOptions::Assign(const TBaseOptions& other) {
   FitToBackground = other.FitToBackground;
   ItemSpace = other.ItemSpace;
   Title.Assign(other.Title);
-  if (other.Background.Empty()) {
-    Background.SetSize(0, 0);
-  } else {
-    Background.SetSize(other.Background.Width(), other.Background.Height());
-    BitBlt(Background.DC(), 0, 0, Background.Width(), Background.Height(), other.Background.DC(), 0, 0, SRCCOPY);
-  }
+  Background.Assign(other.Background);
   Colors.Assign(other.Colors);
 }
 
@@ -326,7 +316,7 @@ HBITMAP CopyToHandle(const TBitmap& bitmap) {
 
 void LoadBitmapValue(TBitmap& target, const std::vector<uint8_t>& bytes) {
   if (bytes.empty()) {
-    target.SetSize(0, 0);
+    target.Clear();
     return;
   }
   if (!target.LoadFromBytes(bytes)) throw EDescriptionError("not a bitmap");
