@@ -13,10 +13,10 @@
 TWizardWindowFactory CreateWizardWindow = CreateStandInWizard;
 TInstallWindowFactory CreateInstallWindow = CreateStandInInstall;
 
-std::string ExpandMessageTokens(const std::string& text) {
+std::string ExpandMessageTokens(const TScriptHeader& header, const std::string& text) {
   std::string s = text;
-  ReplaceAllTokens(s, "[name]", ScriptHeader.ProgramName);
-  ReplaceAllTokens(s, "[name/ver]", ScriptHeader.ProgramVerName);
+  ReplaceAllTokens(s, "[name]", header.ProgramName);
+  ReplaceAllTokens(s, "[name/ver]", header.ProgramVerName);
   ReplaceAllTokens(s, "[kb]", std::to_string(TotalBytes / 1024));
   return s;
 }
@@ -124,10 +124,10 @@ public:
   TForm& Form() override { return *this; }
 
   void ShowFirstPages() override {
-    TitleLabel->SetCaption(ExpandMessageTokens("Setup will install [name/ver] in the following folder."));
-    DirEdit->SetText(ProgramFilesPath + ScriptHeader.DefaultDirName);
-    GroupEdit->SetText(ScriptHeader.DefaultGroupName);
-    NoIconsCheck->SetVisible((ScriptHeader.HeaderOptions & hoAllowNoIcons) != 0);
+    TitleLabel->SetCaption(ExpandMessageTokens(main_.Script.ScriptHeader, "Setup will install [name/ver] in the following folder."));
+    DirEdit->SetText(ProgramFilesPath + main_.Script.ScriptHeader.DefaultDirName);
+    GroupEdit->SetText(main_.Script.ScriptHeader.DefaultGroupName);
+    NoIconsCheck->SetVisible((main_.Script.ScriptHeader.HeaderOptions & hoAllowNoIcons) != 0);
     Centre();
     Show();
   }
@@ -146,7 +146,7 @@ public:
     for (int i = 0; i < ControlCount(); ++i)
       if (auto* label = dynamic_cast<TLabel*>(Controls(i)); label && label != TitleLabel) label->Hide();
     TitleLabel->SetCaption("Installation Completed!");
-    FinishedLabel->SetCaption(finishedText_.empty() ? ExpandMessageTokens("Setup has finished installing [name] on "
+    FinishedLabel->SetCaption(finishedText_.empty() ? ExpandMessageTokens(main_.Script.ScriptHeader, "Setup has finished installing [name] on "
                                                                           "your computer.")
                                                     : finishedText_);
     FinishedLabel->Show();
@@ -202,7 +202,7 @@ public:
     auto* label = new TLabel(this);
     label->SetParent(this);
     label->SetBounds(12, 20, 276, 17);
-    label->SetCaption("Installing " + ScriptHeader.ProgramName + "...");
+    label->SetCaption("Installing " + main_.Script.ScriptHeader.ProgramName + "...");
   }
   TForm& Form() override { return *this; }
   void Run() override {

@@ -4,6 +4,7 @@
 // windows there, and until then small stand-ins do the steps' part.
 #pragma once
 #include "Forms.h"
+#include "ScriptFormat.h"
 
 #include <functional>
 #include <memory>
@@ -53,4 +54,4 @@ IWizardWindow* CreateStandInWizard(TMainForm& mainForm);
 std::unique_ptr<IInstallWindow> CreateStandInInstall(TMainForm& mainForm);
 
 // "[name]", "[name/ver]" and "[kb]" of the wizard's texts.
-std::string ExpandMessageTokens(const std::string& text);
+std::string ExpandMessageTokens(const TScriptHeader& header, const std::string& text);

@@ -7,12 +7,13 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  ScriptHeader.ProgramName = "Sample Application";
-  ScriptHeader.NoticeLine = "Copyright (C) 1999 Sample Software";
-  ScriptHeader.BackColor = 0xFF0000;  // blue
+  static TSetupScript script;
+  script.ScriptHeader.ProgramName = "Sample Application";
+  script.ScriptHeader.NoticeLine = "Copyright (C) 1999 Sample Software";
+  script.ScriptHeader.BackColor = 0xFF0000;  // blue
   FirstActivationDone = true;         // the background only: no wizard
   Application().SetTitle("Setup");
-  TMainForm* main = Application().CreateForm<TMainForm>();
+  TMainForm* main = Application().CreateForm<TMainForm>(script);
   TChooseDirForm* chooser = Application().CreateForm<TChooseDirForm>();
   chooser->Label1->SetCaption("Please choose the Installation Folder and click OK to continue.");
   chooser->TheEdit->SetText("C:\\windows\\Sample");

@@ -47,11 +47,14 @@ TStartupEnvironment EnvIn(const std::string& folder, std::vector<std::string> ar
   return env;
 }
 
+// What the last PrepareSetup loaded.
+TSetupScript Loaded;
+
 // Runs PrepareSetup; returns the one error box's text, or "" when it loaded.
 std::string Refusal(const TStartupEnvironment& env) {
   TRobot robot;
   try {
-    PrepareSetup(env);
+    PrepareSetup(env, Loaded);
   } catch (const EAbort&) {
     EXPECT_EQ(robot.Boxes.size(), 1u);
     if (robot.Boxes.empty()) return "(no box)";
@@ -143,14 +146,14 @@ TEST(PrepareSetup, LoadsScriptAndDerivesValues) {
   ASSERT_EQ(Refusal(EnvIn(dir.Path() + "\\")), "");
   EXPECT_EQ(SourceFolder, dir.Path());
   EXPECT_FALSE(LoaderMode);
-  EXPECT_EQ(ScriptHeader.ProgramName, "Test App");
-  EXPECT_EQ(LicenseText, "license");
-  EXPECT_EQ(InfoBeforeText, "");
-  ASSERT_EQ(FileList.size(), 2u);
-  ASSERT_EQ(LocationList.size(), 2u);
-  EXPECT_EQ(LocationList[1].StartOffset, 99);
-  EXPECT_EQ(FolderList.size(), 1u);
-  EXPECT_TRUE(IconList.empty());
+  EXPECT_EQ(Loaded.ScriptHeader.ProgramName, "Test App");
+  EXPECT_EQ(Loaded.LicenseText, "license");
+  EXPECT_EQ(Loaded.InfoBeforeText, "");
+  ASSERT_EQ(Loaded.FileList.size(), 2u);
+  ASSERT_EQ(Loaded.LocationList.size(), 2u);
+  EXPECT_EQ(Loaded.LocationList[1].StartOffset, 99);
+  EXPECT_EQ(Loaded.FolderList.size(), 1u);
+  EXPECT_TRUE(Loaded.IconList.empty());
   EXPECT_EQ(TotalBytes, 4000000000LL);
   EXPECT_TRUE(RestartNeeded);
   EXPECT_FALSE(IconsWanted);
@@ -203,7 +206,7 @@ TEST(PrepareSetup, LoaderCommandLine) {
   EXPECT_EQ(SourceFolder, dir.Path());
   EXPECT_EQ(ScriptOffset, lf.ScriptOffset);
   EXPECT_EQ(FileDataOffset, lf.FileDataOffset);
-  EXPECT_EQ(FileList.size(), 1u);
+  EXPECT_EQ(Loaded.FileList.size(), 1u);
 }
 
 TEST(PrepareSetup, RelativeDataFileBecomesFullPath) {
@@ -246,7 +249,7 @@ TEST(StartSetup, OtherFailuresShowOneBox) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TRobot robot;
-    EXPECT_FALSE(StartSetup(EnvIn(dir.Path(), c.Args)));
+    EXPECT_FALSE(StartSetup(EnvIn(dir.Path(), c.Args), Loaded));
     ASSERT_EQ(robot.Boxes.size(), 1u);
     EXPECT_EQ(robot.Boxes[0].Caption, "Error");
     if (!c.Expected.empty()) EXPECT_EQ(robot.Boxes[0].Text, c.Expected);
@@ -254,7 +257,7 @@ TEST(StartSetup, OtherFailuresShowOneBox) {
   }
   // A refusal is shown once, not a second time by StartSetup.
   TRobot robot;
-  EXPECT_FALSE(StartSetup(EnvIn(dir.Path())));
+  EXPECT_FALSE(StartSetup(EnvIn(dir.Path()), Loaded));
   ASSERT_EQ(robot.Boxes.size(), 1u);
   EXPECT_EQ(robot.Boxes[0].Text, kNotFound);
 }

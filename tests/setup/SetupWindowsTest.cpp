@@ -75,6 +75,7 @@ T* ModalForm() {
 // values these tests set.
 struct TSetupState {
   std::string cwd;
+  TSetupScript Script;
   TSetupState() {
     char buf[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, buf);
@@ -82,23 +83,17 @@ struct TSetupState {
     FirstActivationDone = false;
     RestartChosen = false;
     ReadmeFileName.clear();
-    RunList.clear();
-    FileList.clear();
-    InfoAfterText.clear();
     RestartNeeded = false;
     DestFolder.clear();
     GroupName.clear();
     SkipIcons = false;
-    ScriptHeader = {};
-    ScriptHeader.ProgramName = "Test App";
-    ScriptHeader.NoticeLine = "Notice";
-    ScriptHeader.BackColor = 0xFF0000;
+    Script.ScriptHeader.ProgramName = "Test App";
+    Script.ScriptHeader.NoticeLine = "Notice";
+    Script.ScriptHeader.BackColor = 0xFF0000;
   }
   ~TSetupState() {
     SetCurrentDirectoryA(cwd.c_str());
     PromptForDiskHook = nullptr;
-    RunList.clear();
-    FileList.clear();
     Application().ResetTerminated();
     CreateWizardWindow = CreateStandInWizard;
     CreateInstallWindow = CreateStandInInstall;
@@ -459,7 +454,7 @@ struct TSteps4 {
       ++installsMade;
       return std::make_unique<TFakeInstall>(&Application(), m, installRun);
     };
-    main = new TMainForm(&Application());
+    main = new TMainForm(&Application(), state.Script);
     Application().SetMainForm(main);
   }
   ~TSteps4() {
@@ -511,9 +506,9 @@ TEST(MainForm, PaintsTheBandsOrOneFlatColour) {
     SCOPED_TRACE(solid ? "solid" : "gradient");
     TSteps4 s;
     delete s.main;
-    ScriptHeader.HeaderOptions = solid ? hoSolidBackground : 0;
-    ScriptHeader.BackColor = 0x00C08040;
-    s.main = new TMainForm(&Application());
+    s.state.Script.ScriptHeader.HeaderOptions = solid ? hoSolidBackground : 0;
+    s.state.Script.ScriptHeader.BackColor = 0x00C08040;
+    s.main = new TMainForm(&Application(), s.state.Script);
     EXPECT_EQ(s.main->GetPalette() == nullptr, solid);
     FirstActivationDone = true;  // no steps here
     s.main->Show();
@@ -538,7 +533,7 @@ TEST(MainForm, StepsRunInOrderAndEachEndReadsTheWizard) {
   readme1.FileOptions = foIsReadme;
   readme2.DestName = "{app}\\second.txt";
   readme2.FileOptions = foIsReadme;
-  FileList = {TScriptFile{}, readme1, readme2};
+  s.state.Script.FileList = {TScriptFile{}, readme1, readme2};
   s.Next();  // first activation's message
   EXPECT_EQ(s.main->StepIndex, 1);
   ASSERT_NE(s.wizard, nullptr);
@@ -567,11 +562,11 @@ TEST(MainForm, StepsRunInOrderAndEachEndReadsTheWizard) {
 TEST(MainForm, RestartRequirementAndInformationAfter) {
   TSteps4 s;
   RestartNeeded = true;
-  InfoAfterText = "After";
+  s.state.Script.InfoAfterText = "After";
   TScriptFile readme;
   readme.DestName = "{app}\\readme.txt";
   readme.FileOptions = foIsReadme;
-  FileList = {readme};
+  s.state.Script.FileList = {readme};
   s.Next();
   s.Next();
   EXPECT_EQ(s.wizard->Calls,
@@ -729,7 +724,7 @@ TEST(MainForm, RunEntriesStartInOrderAndWaitWhenTold) {
       size_t at = e.RunParameters.find("{log}");
       if (at != std::string::npos) e.RunParameters.replace(at, 5, log);
     }
-    RunList = row.entries;
+    s.state.Script.RunList = row.entries;
     s.Next();
     s.Next();
     EXPECT_EQ(s.main->StepIndex, 3);
@@ -763,10 +758,10 @@ TEST(MainForm, RunEntriesStartInOrderAndWaitWhenTold) {
 TEST(MainForm, RunsThroughTheStandInWindows) {
   TSetupState state;
   TRobot robot;
-  ScriptHeader.DefaultDirName = "My App";
-  ScriptHeader.DefaultGroupName = "My Group";
+  state.Script.ScriptHeader.DefaultDirName = "My App";
+  state.Script.ScriptHeader.DefaultGroupName = "My Group";
   ProgramFilesPath = "C:\\Program Files\\";
-  auto* main = new TMainForm(&Application());
+  auto* main = new TMainForm(&Application(), state.Script);
   Application().SetMainForm(main);
   auto click = [&](const char* name) {
     auto* button = dynamic_cast<TButton*>(main->WizardForm()->Form().FindComponent(name));
