@@ -18,7 +18,8 @@ public:
   virtual int64_t Position() const = 0;
   virtual void SetPosition(int64_t position) = 0;
   void Advance(int64_t by) { SetPosition(Position() + by); }
-  // The file being installed, shown at once.
+  // The step being done and the file being installed, shown at once.
+  virtual void ShowStatus(const std::string& text) = 0;
   virtual void ShowFilename(const std::string& path) = 0;
   // Raises the silent abort when the user asked to stop; lets pending
   // messages run.
@@ -51,6 +52,21 @@ struct TInstallRun {
   IInstallProgress& Progress;
   TLogNamePattern LogNamePattern;  // empty without uninstall support
 };
+
+// The steps of an install run, in their fixed order, up to the written
+// uninstall log. Raises on any failure; the caller rolls back.
+void PerformInstall(TInstallRun& run);
+// The folder and every missing folder above it; raises "Setup was unable to
+// create the Folder - ..." when one cannot be made.
+void ForceFolders(const std::string& path);
+// {app} and the script's folders, each logged.
+void CreateScriptFolders(TInstallRun& run);
+// Takes the first free uninstall slot in {app} and makes its reserved file.
+void ReserveLogName(TInstallRun& run);
+// The uninstall registration (Windows 4 or later).
+void AddUninstallRegistryKey(TInstallRun& run);
+// The paths the uninstaller deletes, logged for it alone.
+void LogUninstallDeletes(TInstallRun& run);
 
 // Installs every file of the script, in script order.
 void InstallFiles(TInstallRun& run);

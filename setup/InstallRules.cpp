@@ -7,6 +7,15 @@
 #include <climits>
 #include <vector>
 
+int64_t InstallProgressMaximum(const TSetupScript& script) {
+  int64_t max = 0;
+  for (const TScriptFile& f : script.FileList) max += f.CompressedSize > 0 ? f.CompressedSize : 0;
+  max += 1000 * static_cast<int64_t>(script.IconList.size());
+  if (!script.IniList.empty()) max += 1000;
+  if (!script.RegistryList.empty()) max += 1000;
+  return max;
+}
+
 uint64_t PackVersion(int32_t ms, int32_t ls) {
   return uint64_t(static_cast<uint32_t>(ms)) << 32 | static_cast<uint32_t>(ls);
 }

@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+// The progress bar's maximum for a script: the files' compressed sizes, 1000
+// for each icon and 1000 for the INI and for the registry entries.
+int64_t InstallProgressMaximum(const TSetupScript& script);
+
 // OverwriteMode values.
 constexpr uint8_t omNormal = 0, omNeverOverwrite = 1, omNoVersionCheck = 2, omKeepNewerSilently = 3;
 

@@ -12,6 +12,7 @@
 #include "Seam.h"
 #include "SelFolderForm.h"
 #include "StrFmt.h"
+#include "WizardText.h"
 
 #include <vector>
 
@@ -278,7 +279,7 @@ void TMainForm::StartStep() {
       Application().Restore();
       Repaint();
       if (RestartNeeded) {
-        wizard_->SetFinishedText(ExpandMessageTokens(Script.ScriptHeader,
+        wizard_->SetFinishedText(ExpandMessageTokens(Script.ScriptHeader, TotalBytes,
                                                      "Setup has made changes to your computer and you are advised to "
                                                      "restart your computer now. Would you like to do it now?"));
         wizard_->ShowRestartChoice();

@@ -1,6 +1,7 @@
 #include "InstallBed.h"
 
 #include "CmnFunc2.h"
+#include "DDEInt.h"
 #include "DiskFiles.h"
 #include "Main.h"
 
@@ -131,4 +132,40 @@ void TInstallBed::SetFiles(const std::vector<std::pair<std::string, std::string>
   Script.FileList = set.Files;
   Script.LocationList = set.Locations;
   WriteFileBytes(Src + "\\SETUP.1", set.Disks.at(0));
+}
+
+bool StartQuietly(std::string commandLine, PROCESS_INFORMATION& pi) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = si.hStdOutput = si.hStdError = nul;
+  bool ok = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+  CloseHandle(nul);
+  return ok;
+}
+
+TProgmanServer::TProgmanServer() {
+  if (!StartQuietly("\"" + TestBinary("SetupProgmanServer.exe") + "\"", pi_)) return;
+  for (int i = 0; i < 100 && !Ready(); ++i) Sleep(100);
+}
+
+TProgmanServer::~TProgmanServer() {
+  if (!pi_.hProcess) return;
+  TerminateProcess(pi_.hProcess, 0);
+  WaitForSingleObject(pi_.hProcess, 5000);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+bool TProgmanServer::Ready() {
+  try {
+    TDDE dde;
+    TProgmanConversation conv(dde);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
 }

@@ -24,7 +24,10 @@ public:
   std::function<void()> OnPoll;
   int Polls = 0;
 
+  std::vector<std::string> Statuses;
+
   int64_t Position() const override { return Pos; }
+  void ShowStatus(const std::string& text) override { Statuses.push_back(text); }
   void SetPosition(int64_t position) override { Pos = position; }
   void ShowFilename(const std::string& path) override { Filenames.push_back(path); }
   void PollCancel() override {
@@ -72,6 +75,22 @@ public:
 private:
   HKEY root_;
   std::string path_;
+};
+
+// Starts a helper program with its standard handles on NUL.
+bool StartQuietly(std::string commandLine, PROCESS_INFORMATION& pi);
+
+// Wine's shell serves Program Manager's DDE for as long as this lives.
+class TProgmanServer {
+public:
+  TProgmanServer();
+  ~TProgmanServer();
+  TProgmanServer(const TProgmanServer&) = delete;
+  TProgmanServer& operator=(const TProgmanServer&) = delete;
+  bool Ready();
+
+private:
+  PROCESS_INFORMATION pi_{};
 };
 
 bool RegValue(HKEY root, const std::string& key, const std::string& name, DWORD& type, std::string& data);

@@ -72,20 +72,6 @@ private:
   HANDLE h_;
 };
 
-// Starts a helper program with its standard handles on NUL.
-bool StartQuietly(std::string commandLine, PROCESS_INFORMATION& pi) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = si.hStdOutput = si.hStdError = nul;
-  bool ok = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != FALSE;
-  CloseHandle(nul);
-  return ok;
-}
-
 // Runs wineboot -r in the test prefix: it carries out the replacements
 // pending for the next start.
 void RestartPrefix() {
@@ -558,34 +544,6 @@ TEST(ProgramIcons, ShellLinksReadBackAndRollBack) {
   bed.Changes.Undo(false);
   EXPECT_FALSE(DirExists(group));
 }
-
-// Wine's shell serves Program Manager's DDE for as long as this lives.
-class TProgmanServer {
-public:
-  TProgmanServer() {
-    if (!StartQuietly("\"" + TestBinary("SetupProgmanServer.exe") + "\"", pi_)) return;
-    for (int i = 0; i < 100 && !Ready(); ++i) Sleep(100);
-  }
-  ~TProgmanServer() {
-    if (!pi_.hProcess) return;
-    TerminateProcess(pi_.hProcess, 0);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  bool Ready() {
-    try {
-      TDDE dde;
-      TProgmanConversation conv(dde);
-      return true;
-    } catch (const Exception&) {
-      return false;
-    }
-  }
-
-private:
-  PROCESS_INFORMATION pi_{};
-};
 
 TEST(ProgramIcons, ProgramManagerGroupsAndItems) {
   TProgmanServer server;

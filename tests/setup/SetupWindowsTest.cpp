@@ -11,6 +11,7 @@
 #include "SelFolderForm.h"
 #include "Steps.h"
 #include "TestPaths.h"
+#include "WindowSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -29,47 +30,6 @@ std::string Lower(std::string s) {
 }
 
 #define EXPECT_SAME_PATH(a, b) EXPECT_EQ(Lower(a), Lower(b))
-
-// Runs steps from inside modal loops: each posted step is handled by the
-// loop that is running when its turn comes.
-class TSteps {
-public:
-  TSteps() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TzSetupTestSteps";
-    RegisterClassA(&wc);
-    wnd_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~TSteps() { DestroyWindow(wnd_); }
-  void Then(std::function<void()> step) {
-    steps_.push_back(std::move(step));
-    PostMessageA(wnd_, WM_APP, steps_.size() - 1, 0);
-  }
-  int Done() const { return done_; }
-
-private:
-  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != WM_APP) return DefWindowProcA(wnd, msg, wp, lp);
-    auto* self = reinterpret_cast<TSteps*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    self->steps_.at(wp)();
-    ++self->done_;
-    return 0;
-  }
-  HWND wnd_;
-  std::vector<std::function<void()>> steps_;
-  int done_ = 0;
-};
-
-// The modal form of class T that is up now.
-template <class T>
-T* ModalForm() {
-  for (TForm* f : Screen().Forms())
-    if (auto* t = dynamic_cast<T*>(f); t && t->Modal() && t->Visible()) return t;
-  return nullptr;
-}
 
 // Keeps and restores the process's current folder and the program-wide
 // values these tests set.
@@ -95,8 +55,8 @@ struct TSetupState {
     SetCurrentDirectoryA(cwd.c_str());
     PromptForDiskHook = nullptr;
     Application().ResetTerminated();
-    CreateWizardWindow = CreateStandInWizard;
-    CreateInstallWindow = CreateStandInInstall;
+    CreateWizardWindow = CreateWizardForm;
+    CreateInstallWindow = CreateInstallForm;
   }
 };
 
@@ -403,6 +363,7 @@ public:
   void SetFinishedText(const std::string& text) override { Calls.push_back("finished:" + text); }
   void ShowRestartChoice() override { Calls.push_back("restart"); }
   void ShowReadmeChoice() override { Calls.push_back("readme"); }
+  void ShowInstCheck(bool visible) override { Calls.push_back(visible ? "inst" : "no inst"); }
   void ShowFinishPage(int page) override {
     Calls.push_back("page " + std::to_string(page));
     Show();
@@ -753,44 +714,6 @@ TEST(MainForm, RunEntriesStartInOrderAndWaitWhenTold) {
       EXPECT_TRUE(s.robot.Boxes.empty());
     }
   }
-}
-
-TEST(MainForm, RunsThroughTheStandInWindows) {
-  TSetupState state;
-  TRobot robot;
-  state.Script.ScriptHeader.DefaultDirName = "My App";
-  state.Script.ScriptHeader.DefaultGroupName = "My Group";
-  ProgramFilesPath = "C:\\Program Files\\";
-  auto* main = new TMainForm(&Application(), state.Script);
-  Application().SetMainForm(main);
-  auto click = [&](const char* name) {
-    auto* button = dynamic_cast<TButton*>(main->WizardForm()->Form().FindComponent(name));
-    ASSERT_NE(button, nullptr) << name;
-    button->Click();
-    Application().ProcessMessages();
-  };
-  SendMessageA(main->Handle(), NextStepMessage, 0, 0);
-  ASSERT_NE(main->WizardForm(), nullptr);
-  TForm& wizard = main->WizardForm()->Form();
-  EXPECT_TRUE(wizard.Visible());
-  EXPECT_EQ(GetWindow(wizard.Handle(), GW_OWNER), main->Handle());
-  EXPECT_EQ(main->WizardForm()->DirEditText(), "C:\\Program Files\\My App");
-  robot.Answers = {IDNO};
-  click("CancelButton");  // asks the background window, which asks the user
-  EXPECT_EQ(robot.Boxes.size(), 1u);
-  EXPECT_TRUE(wizard.Visible());
-  click("NextButton");
-  EXPECT_EQ(main->StepIndex, 3);
-  EXPECT_EQ(DestFolder, "C:\\Program Files\\My App");
-  EXPECT_EQ(GroupName, "My Group");
-  EXPECT_TRUE(wizard.Visible());
-  click("NextButton");
-  EXPECT_EQ(main->StepIndex, 4);
-  EXPECT_TRUE(Application().Terminated());
-  EXPECT_EQ(robot.Boxes.size(), 1u);
-  delete main;
-  delete &wizard;
-  ProgramFilesPath.clear();
 }
 
 class TFailingRestart : public TRobot {

@@ -30,11 +30,7 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllUnregisterServer() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return E_FAIL;
-  RegDeleteValueA(key, "Registered");
-  RegCloseKey(key);
-  return S_OK;
+  return RegDeleteKeyA(HKEY_CURRENT_USER, kKey) == ERROR_SUCCESS ? S_OK : E_FAIL;
 }
 #endif
 
