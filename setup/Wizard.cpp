@@ -459,7 +459,7 @@ bool TWizardForm::HasInfoAfter() const { return !main_.Script.InfoAfterText.empt
 void TWizardForm::PaintWelcome(TCanvas& canvas) {
   RECT r{0, 0, WelcomePaintBox->Width(), WelcomePaintBox->Height()};
   canvas.Font.Assign(Font());
-  SetBkMode(canvas.Handle(), TRANSPARENT);
+  canvas.Brush.SetStyle(TBrushStyle::bsClear);
   canvas.DrawText(ExpandMessageTokens(main_.Script.ScriptHeader, TotalBytes, std::string(kWelcomeText) + kWelcomeText2),
                   r, DT_WORDBREAK | DT_NOPREFIX);
 }
