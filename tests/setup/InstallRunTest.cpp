@@ -210,6 +210,22 @@ struct TRunState {
   }
 };
 
+// The sample script loaded as Setup loads it, under a background window,
+// with the install aimed at the sample's folder and group.
+struct TLoadedRun {
+  TRunState State;
+  TSampleSetup Sample;
+  TSetupScript Script;
+  TRobot Robot;
+  bool Loaded;
+  TMainForm Main;
+  explicit TLoadedRun(bool uninstallable = true)
+      : Sample(uninstallable), Loaded(Sample.Load(Script)), Main(&Application(), Script) {
+    DestFolder = Sample.App;
+    GroupName = Sample.Group;
+  }
+};
+
 TEST(InstallRun, EndToEndThroughTheWizard) {
 #ifdef TZ_WIN9X
   EXPECT_FALSE(IsNTPlatform());
@@ -293,19 +309,13 @@ TEST(InstallRun, EndToEndThroughTheWizard) {
 }
 
 TEST(InstallRun, RollbackAfterAFailureAtEveryChange) {
-  TRunState state;
-  TSampleSetup sample;
-  TSetupScript script;
-  TRobot robot;
-  ASSERT_TRUE(sample.Load(script));
-  TMainForm main(&Application(), script);
-  DestFolder = sample.App;
-  GroupName = sample.Group;
-  const auto before = sample.Snapshot();
+  TLoadedRun run;
+  ASSERT_TRUE(run.Loaded);
+  const auto before = run.Sample.Snapshot();
   size_t k = 1;
   for (;; ++k) {
     SCOPED_TRACE("failing after change " + std::to_string(k));
-    TInstallForm form(&Application(), main);
+    TInstallForm form(&Application(), run.Main);
     form.Changes.OnAdd = [k](size_t count) {
       if (count == k) throw EAbort();
     };
@@ -313,13 +323,13 @@ TEST(InstallRun, RollbackAfterAFailureAtEveryChange) {
     if (!Application().Terminated()) {
       // Past the last change: the install went through.
       EXPECT_TRUE(form.Finished);
-      EXPECT_EQ(form.Position(), InstallProgressMaximum(script));
+      EXPECT_EQ(form.Position(), InstallProgressMaximum(run.Script));
       break;
     }
     Application().ResetTerminated();
     EXPECT_FALSE(form.Finished);
     EXPECT_TRUE(form.Changes.Empty());
-    auto after = sample.Snapshot();
+    auto after = run.Sample.Snapshot();
     // What the log cannot know stays: the file the install overwrote keeps
     // its new content, a never-uninstalled file stays, and so does the INI
     // file the entries were written to, emptied.
@@ -333,55 +343,44 @@ TEST(InstallRun, RollbackAfterAFailureAtEveryChange) {
     ASSERT_LT(k, 40u);
   }
   EXPECT_EQ(k, 21u);  // 20 changes logged, then the log is written
-  EXPECT_TRUE(robot.Boxes.empty());
+  EXPECT_TRUE(run.Robot.Boxes.empty());
 }
 
 TEST(InstallRun, CancelDuringTheCopyRollsBackSilently) {
-  TRunState state;
-  TSampleSetup sample;
-  TSetupScript script;
-  TRobot robot;
-  ASSERT_TRUE(sample.Load(script));
-  TMainForm main(&Application(), script);
-  DestFolder = sample.App;
-  GroupName = sample.Group;
-  const auto before = sample.Snapshot();
-  TInstallForm form(&Application(), main);
+  TLoadedRun run;
+  ASSERT_TRUE(run.Loaded);
+  const auto before = run.Sample.Snapshot();
+  TInstallForm form(&Application(), run.Main);
   // The user asks to leave just before the copy begins, and confirms: the
   // first poll comes after the first block of the first file is read.
-  robot.Answers = {IDYES};
+  run.Robot.Answers = {IDYES};
   form.Changes.OnAdd = [&](size_t count) {
     if (count == 4) PostMessageA(form.CancelButton->Handle(), BM_CLICK, 0, 0);  // the reserved file
   };
   form.Show();
   form.RunInstall();
   EXPECT_TRUE(Application().Terminated());
-  ASSERT_EQ(robot.Boxes.size(), 1u);
-  EXPECT_EQ(robot.Boxes[0].Caption, "Exit Setup");
+  ASSERT_EQ(run.Robot.Boxes.size(), 1u);
+  EXPECT_EQ(run.Robot.Boxes[0].Caption, "Exit Setup");
   EXPECT_TRUE(form.CancelRequested);
-  EXPECT_EQ(Differences(before, sample.Snapshot()), std::vector<std::string>{});
+  EXPECT_EQ(Differences(before, run.Sample.Snapshot()), std::vector<std::string>{});
 }
 
 TEST(InstallRun, AFailureIsShownThenRolledBack) {
-  TRunState state;
-  TSampleSetup sample;
-  TSetupScript script;
-  TRobot robot;
-  ASSERT_TRUE(sample.Load(script));
-  TMainForm main(&Application(), script);
-  WriteFileBytes(sample.Root / "file", "a file, not a folder");
-  DestFolder = sample.Root / "file\\App";
-  GroupName = sample.Group;
-  TInstallForm form(&Application(), main);
+  TLoadedRun run;
+  ASSERT_TRUE(run.Loaded);
+  WriteFileBytes(run.Sample.Root / "file", "a file, not a folder");
+  DestFolder = run.Sample.Root / "file\\App";
+  TInstallForm form(&Application(), run.Main);
   form.RunInstall();
   EXPECT_TRUE(Application().Terminated());
-  ASSERT_EQ(robot.Boxes.size(), 2u);
-  EXPECT_EQ(robot.Boxes[0].Text, "Setup was unable to create the Folder - " + sample.Root / "file");
-  EXPECT_EQ(robot.Boxes[0].Caption, "Setup");
-  EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-  EXPECT_EQ(robot.Boxes[1].Text, "Setup was not complete.\r\n\r\nPlease correct the problem and run Setup again.");
-  EXPECT_EQ(robot.Boxes[1].Caption, "Error");
-  EXPECT_EQ(robot.Boxes[1].Flags, static_cast<UINT>(MB_OK | MB_ICONHAND));
+  ASSERT_EQ(run.Robot.Boxes.size(), 2u);
+  EXPECT_EQ(run.Robot.Boxes[0].Text, "Setup was unable to create the Folder - " + run.Sample.Root / "file");
+  EXPECT_EQ(run.Robot.Boxes[0].Caption, "Setup");
+  EXPECT_EQ(run.Robot.Boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  EXPECT_EQ(run.Robot.Boxes[1].Text, "Setup was not complete.\r\n\r\nPlease correct the problem and run Setup again.");
+  EXPECT_EQ(run.Robot.Boxes[1].Caption, "Error");
+  EXPECT_EQ(run.Robot.Boxes[1].Flags, static_cast<UINT>(MB_OK | MB_ICONHAND));
 }
 
 TEST(InstallRun, UninstallSlotAndRegistrationNumbers) {
@@ -421,21 +420,15 @@ TEST(InstallRun, UninstallSlotAndRegistrationNumbers) {
 }
 
 TEST(InstallRun, WithoutUninstallSupport) {
-  TRunState state;
-  TSampleSetup sample(false);
-  TSetupScript script;
-  TRobot robot;
-  ASSERT_TRUE(sample.Load(script));
-  TMainForm main(&Application(), script);
-  DestFolder = sample.App;
-  GroupName = sample.Group;
-  TInstallForm form(&Application(), main);
+  TLoadedRun run(false);
+  ASSERT_TRUE(run.Loaded);
+  TInstallForm form(&Application(), run.Main);
   form.RunInstall();
   EXPECT_TRUE(form.Finished);
-  EXPECT_TRUE(robot.Boxes.empty());
-  for (const auto& [name, content] : SnapshotFolder(sample.App)) EXPECT_EQ(name.find("UNINST"), std::string::npos);
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, sample.UninstallSubkey(1)));
-  EXPECT_TRUE(FileExists(sample.App + "\\Program.exe"));
+  EXPECT_TRUE(run.Robot.Boxes.empty());
+  for (const auto& [name, content] : SnapshotFolder(run.Sample.App)) EXPECT_EQ(name.find("UNINST"), std::string::npos);
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, run.Sample.UninstallSubkey(1)));
+  EXPECT_TRUE(FileExists(run.Sample.App + "\\Program.exe"));
 }
 
 }  // namespace
