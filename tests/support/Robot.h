@@ -21,7 +21,8 @@ public:
 
   // Script
   std::deque<int> Answers;                // message box answers, in order
-  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels
+  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels;
+                                          // "folder\0a\0b\0" chooses several
   std::deque<std::string> Folders;        // folder browser; "" cancels
   bool PassProgramsThrough = false;       // really start programs
 
