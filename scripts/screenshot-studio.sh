@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Screenshots of the Studio under Xvfb: the main window with the bundled
 # sample project, and the About box. Writes build/screenshot/*.png.
+#   scripts/screenshot-studio.sh [BUILD_DIR]   a build whose programs run here
+#                                              (default: one of its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
 # A build whose programs run here.
-if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+if [ -n "${1:-}" ]; then
+  dir=$1
+else
+  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
+  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+fi
 cmake --build "$dir" -j"$jobs" --target tz_studio ShowAbout >/dev/null
+arch=$(exe_arch "$dir/dist/Studio.exe")
 
 out="$PWD/build/screenshot"
 mkdir -p "$out"
