@@ -423,7 +423,7 @@ bool TWizardCommands::Start(const std::vector<std::string>& arguments) {
     break;
   }
   TogglePage(pgWelcome);
-  view_.ShowWindow();
+  view_.ShowMainWindow();
   if (arguments.size() == 1) OpenArgument(arguments[0]);
   if (arguments.size() == 2) BuildArgument(arguments[0], arguments[1]);
   return true;
@@ -478,7 +478,7 @@ void TWizardCommands::BuildArgument(const std::string& path, const std::string& 
     return;
   }
   Opened(path);
-  view_.ShowWindow();
+  view_.ShowMainWindow();
   view_.ProcessMessages();
   TogglePage(pgWelcome);
   view_.SetButtonEnabled(TWizardButton::Back, true);

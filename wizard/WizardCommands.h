@@ -68,7 +68,7 @@ public:
   virtual std::string ProgramFolder() const = 0;
   virtual void ProcessMessages() = 0;
   // Shows the window, repainted, with the focus on Next.
-  virtual void ShowWindow() = 0;
+  virtual void ShowMainWindow() = 0;
   // Runs the build steps; true when the package was built. The steps lock
   // and unlock the buttons through the window.
   virtual bool Build() = 0;

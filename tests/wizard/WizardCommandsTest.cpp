@@ -76,7 +76,7 @@ public:
   }
   std::string ProgramFolder() const override { return Folder; }
   void ProcessMessages() override {}
-  void ShowWindow() override { Shown = true; }
+  void ShowMainWindow() override { Shown = true; }
   bool Build() override {
     ++Builds;
     LockWizardButtons(*this);
