@@ -5,10 +5,12 @@
 #   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
+#   scripts/screenshot.sh wizard     every page of the wizard and its About box
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+  wizard) shift; exec "$(dirname "$0")/screenshot-wizard.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

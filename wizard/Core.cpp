@@ -70,7 +70,7 @@ HICON KindIcon(COLORREF colour, const char* letter) {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_) {
   RegisterWizardClasses();
-  programFolder_ = ProgramFolder();
+  programFolder_ = ::ProgramFolder();
 
   Field("GradientCaption1", GradientCaption1);
   Field("Panel1", Panel1); Field("Image1", Image1); Field("cabListBox", cabListBox);
@@ -138,7 +138,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   LoadDescription(kCoreForm);
   Notebook2->SetActivePage("ZipSfx");
 
-  PaintPlaceholderPicture(Image1, "tidy Wizard");
+  PaintPlaceholderPicture(Image1, "tidy");
   MakeKindList();
   // The done page's animation, from the program's resources.
   if (HRSRC res = FindResourceA(nullptr, "DONEANI", MAKEINTRESOURCEA(10))) {
@@ -328,8 +328,9 @@ void TForm1::ShowStyleLayout(const TZipStyleLayout& layout) {
 void TForm1::SetReview(const std::vector<std::string>& lines) {
   Memo1->SetLines(lines);
   if (Memo1->HandleAllocated()) {
-    SendMessageA(Memo1->Handle(), EM_LINESCROLL, 0, -SendMessageA(Memo1->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
+    // Everything selected, the first line in view.
     SendMessageA(Memo1->Handle(), EM_SETSEL, 0, 65536);
+    SendMessageA(Memo1->Handle(), EM_LINESCROLL, 0, -SendMessageA(Memo1->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
   }
 }
 

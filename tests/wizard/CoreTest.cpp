@@ -11,6 +11,7 @@
 #include "DropCombo.h"
 #include "FlatEdit.h"
 #include "OButton.h"
+#include "ProgramFolder.h"
 #include "Robot.h"
 #include "TestPaths.h"
 #include "Wordcap.h"
@@ -89,6 +90,10 @@ protected:
 };
 
 TEST_F(WizardWindow, ItsFrameAndStartPage) {
+  {
+    TForm1 plain(nullptr);
+    EXPECT_EQ(plain.ProgramFolder(), ::ProgramFolder());  // stubs and spools beside the program
+  }
   ASSERT_TRUE(Start({}));
   EXPECT_EQ(form->Caption(), "tidy Zaderuzo Wizard Version 1.60");
   EXPECT_EQ(form->ClientWidth(), 481);
