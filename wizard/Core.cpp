@@ -150,7 +150,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   }
   buildView_ = std::make_unique<TBuildView>(*this);
   steps_ = std::make_unique<TBuildSteps>(*buildView_, *CabinetWriter1, *ZipArchiver1, commands_.Settings(),
-                                         TBuildOptions{true, 2, 1, true, true, false});
+                                         TBuildOptions{.OneGatherLine = true,
+                                                       .MessagesBeforePattern = 2,
+                                                       .MessagesAfterFileLine = 1,
+                                                       .MessagesAfterDataSection = true,
+                                                       .QuietMissingCabSFX = true,
+                                                       .ZipStyleCheck = false});
   steps_->ProgramFolder = programFolder_;
   commands_.StyleClick();
 }

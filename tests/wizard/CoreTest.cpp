@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "DropCombo.h"
+#include "FileDropTarget.h"
 #include "FlatEdit.h"
 #include "OButton.h"
 #include "ProgramFolder.h"
@@ -119,6 +120,11 @@ TEST_F(WizardWindow, ItsFrameAndStartPage) {
     EXPECT_EQ(form->Checked(static_cast<C>(c)), fresh.Checked(static_cast<C>(c))) << c;
   EXPECT_FALSE(form->p2->Enabled());
   EXPECT_TRUE(form->p1->Enabled());
+  // Files dropped from the shell land on the file list.
+  EXPECT_EQ(form->FileDropTarget1->Target(), form->ListBox1);
+  EXPECT_TRUE(form->FileDropTarget1->Enabled());
+  EXPECT_TRUE(form->FileDropTarget1->Installed());
+  EXPECT_TRUE(form->OpenDialog1->Options.Has(TOpenOption::ofAllowMultiSelect));
 }
 
 TEST_F(WizardWindow, PagesThroughTheRealControls) {
