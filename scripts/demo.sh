@@ -26,10 +26,7 @@ for f in "$wizard" "$done_helper"; do [ -f "$f" ] || { echo "demo: $f was not bu
 if [ "$run" = build ]; then echo "demo: running the shipped i686 build"; else echo "demo: running the x86_64 build"; fi
 
 # The bundled sample project, over this checkout's sample folder, packing into $out.
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }
-sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
-    -e "s|@OUT@|$(esc "$(winpath "$out")")|g" samples/Sample.tpj.in >"$out/Sample.tpj"
+sample_project "$out"
 
 # tidyPack Sample.tpj /B builds at once and then waits on its done page;
 # the helper closes it there, or names the message it shows instead.

@@ -29,6 +29,27 @@ runnable_build() {
   fi
 }
 
+# Prints the build folder a screenshot script uses: the one given, or one
+# of its own whose programs run here, configured.
+shot_build() {
+  if [ -n "${1:-}" ]; then echo "$1"; return; fi
+  local dir arch
+  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
+  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch >&2
+  echo "$dir"
+}
+
+# A path of this machine as Wine's programs see it ("/a/b" is "Z:\a\b").
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# Writes OUT_DIR/Sample.tpj: the bundled sample project over this checkout's
+# samples/project, packing into OUT_DIR.
+sample_project() {  # out_dir
+  local esc='s/[\\&|]/\\&/g'
+  sed -e "s|@SAMPLE@|$(winpath "$PWD/samples/project" | sed "$esc")|g" \
+      -e "s|@OUT@|$(winpath "$1" | sed "$esc")|g" samples/Sample.tpj.in >"$1/Sample.tpj"
+}
+
 # The Wine architecture of a built program: x86_64 or i686.
 exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
 

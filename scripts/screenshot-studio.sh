@@ -8,23 +8,15 @@ cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
 # A build whose programs run here.
-if [ -n "${1:-}" ]; then
-  dir=$1
-else
-  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-fi
+dir=$(shot_build "${1:-}")
 cmake --build "$dir" -j"$jobs" --target tz_studio ShowAbout >/dev/null
 arch=$(exe_arch "$dir/dist/Studio.exe")
 
 out="$PWD/build/screenshot"
 mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # The bundled sample project, over this checkout's sample folder.
-esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }
-sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
-    -e "s|@OUT@|$(esc "$(winpath "$out")")|g" samples/Sample.tpj.in >"$out/Sample.tpj"
+sample_project "$out"
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch

@@ -7,19 +7,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-if [ -n "${1:-}" ]; then
-  dir=$1
-else
-  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-fi
+dir=$(shot_build "${1:-}")
 cmake --build "$dir" -j"$jobs" --target tz_wizard ShowWizard >/dev/null
 show="$PWD/$dir/tests/wizard/ShowWizard.exe"
 arch=$(exe_arch "$show")
 
 out="$PWD/build/screenshot"
 mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch

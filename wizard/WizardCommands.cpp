@@ -386,6 +386,10 @@ void TWizardCommands::OpenProject() {
     return;
   }
   Opened(path);
+  ShowOpened();
+}
+
+void TWizardCommands::ShowOpened() {
   TogglePage(pgAddFiles);
   view_.SetButtonEnabled(TWizardButton::Back, true);
   view_.SetButtonVisible(TWizardButton::BuildNow, true);
@@ -429,28 +433,31 @@ bool TWizardCommands::Start(const std::vector<std::string>& arguments) {
   return true;
 }
 
-void TWizardCommands::OpenArgument(const std::string& path) {
+bool TWizardCommands::LoadArgument(const std::string& path, TWizardMessage failed, bool wholeOnly) {
   if (!FileExistsStr(path)) {
     Show(TWizardMessage::S2);
-    return;
+    return false;
   }
   if (UpperExtension(path) != ".TPJ") {
     Show(TWizardMessage::S3);
-    return;
+    return false;
   }
   try {
-    if (LoadProject(path) == TProjectLoad::UnknownKind) {
-      Show(TWizardMessage::S5);
-      return;
+    const TProjectLoad result = LoadProject(path);
+    if (result == TProjectLoad::UnknownKind || (wholeOnly && result != TProjectLoad::Complete)) {
+      Show(failed);
+      return false;
     }
   } catch (const std::exception& e) {
     ShowError(e);
-    return;
+    return false;
   }
   Opened(path);
-  TogglePage(pgAddFiles);
-  view_.SetButtonEnabled(TWizardButton::Back, true);
-  view_.SetButtonVisible(TWizardButton::BuildNow, true);
+  return true;
+}
+
+void TWizardCommands::OpenArgument(const std::string& path) {
+  if (LoadArgument(path, TWizardMessage::S5, false)) ShowOpened();
 }
 
 void TWizardCommands::BuildArgument(const std::string& path, const std::string& switchText) {
@@ -458,26 +465,9 @@ void TWizardCommands::BuildArgument(const std::string& path, const std::string& 
     Show(TWizardMessage::S4);
     return;
   }
-  if (!FileExistsStr(path)) {
-    Show(TWizardMessage::S2);
-    return;
-  }
-  if (UpperExtension(path) != ".TPJ") {
-    Show(TWizardMessage::S3);
-    return;
-  }
-  try {
-    // A load that stopped part-way holds only part of the project: it is
-    // never built at once.
-    if (LoadProject(path) != TProjectLoad::Complete) {
-      Show(TWizardMessage::S6);
-      return;
-    }
-  } catch (const std::exception& e) {
-    ShowError(e);
-    return;
-  }
-  Opened(path);
+  // A load that stopped part-way holds only part of the project: it is
+  // never built at once.
+  if (!LoadArgument(path, TWizardMessage::S6, true)) return;
   view_.ShowMainWindow();
   view_.ProcessMessages();
   TogglePage(pgWelcome);

@@ -134,8 +134,13 @@ private:
   int Show(TWizardMessage id, const std::string& detail = {});
   void ShowError(const std::exception& e);
   void CheckFirstRun();
-  // After a load that named a kind: the path kept, page 2, Back and Build Now.
+  // After a load that named a kind: the path kept; then page 2, Back and
+  // Build Now.
   void Opened(const std::string& path);
+  void ShowOpened();
+  // The project named on the command line: an existing ".TPJ" file,
+  // loaded (whole only, when `wholeOnly`). False after its message.
+  bool LoadArgument(const std::string& path, TWizardMessage failed, bool wholeOnly);
   void OpenArgument(const std::string& path);
   void BuildArgument(const std::string& path, const std::string& switchText);
   void Reset();

@@ -12,6 +12,7 @@
 #include "FileDropTarget.h"
 #include "FlatEdit.h"
 #include "OButton.h"
+#include "PackageCheck.h"
 #include "ProgramFolder.h"
 #include "Robot.h"
 #include "TestPaths.h"
@@ -22,35 +23,10 @@ namespace {
 using T = TWizardText;
 using C = TWizardCheck;
 
-const char* const kShipped[] = {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin",
-                                "ZIPSFX.BIN", "ZIPDLL.DLL"};
-
-std::string Hex(const std::string& bytes) {
-  static const char* d = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += d[c >> 4];
-    out += d[c & 15];
-  }
-  return out;
-}
-
-std::string CheckDir() {
-  std::string dir = HostPath(std::string(TZ_BINARY_DIR) + "/test-output/wizard");
-  MakeDirs(dir);
-  return dir;
-}
-
 class WizardWindow : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (const char* f : kShipped) CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
-    src = data / "SRC";
-    MakeDirs(src + "\\SUB");
-    WriteFileBytes(src + "\\A.TXT", std::string(40000, 'a') + "end of a");
-    WriteFileBytes(src + "\\B.TXT", "bee");
-    WriteFileBytes(src + "\\SUB\\C.TXT", "sea");
-    WriteFileBytes(data / "ONE.TXT", "one file");
+    packagecheck::CopyShipped(program.Path());
     project.Files = {data / "ONE.TXT"};
     project.Folders = {src + "\\"};
   }
@@ -84,7 +60,8 @@ protected:
 
   TRobot robot;
   TTempDir program, data, out;
-  std::string src;
+  packagecheck::TSourceTree tree{data.Path()};
+  std::string src = tree.Src;
   TWizardValues project;
   TDiskProjectFiles files;
   TForm1* form = nullptr;
@@ -202,9 +179,7 @@ TEST_F(WizardWindow, EveryKindAndStyleBuildsWithB) {
       {"w-zipsfx-advanced", "Zip SFX", false, zsAdvanced, true, "pw", "Stub2.Bin"},
       {"w-zipsfx-dos", "Zip SFX", false, zsDOS, false, "", "Stub3.Bin"},
   };
-  std::string manifest;
-  const std::string rel = src.substr(3) + "\\";  // folder names as stored
-  const std::string oneRel = data.Path().substr(3) + "\\";
+  packagecheck::TReaderOutput readers("wizard");
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     robot.Boxes.clear();
@@ -229,28 +204,12 @@ TEST_F(WizardWindow, EveryKindAndStyleBuildsWithB) {
       std::string stub = ReadFileBytes(program / r.stub);
       EXPECT_EQ(bytes.compare(0, stub.size(), stub), 0) << "stub in front";
     }
-    CopyFileA((out / file).c_str(), (CheckDir() + "\\" + file).c_str(), FALSE);
-    if (cab) {
-      // The folders first, then the files, each in list order.
-      std::vector<std::string> names = {"A.TXT", "B.TXT", "ONE.TXT"};
-      if (r.folderNames) names = {rel + "A.TXT", rel + "B.TXT", oneRel + "ONE.TXT"};
-      for (const auto& n : names) manifest += file + "|" + n + "\n";
-    } else {
-      std::string expect = "archive\t" + file + "\n";
-      if (*r.password) expect += std::string("password\t") + r.password + "\n";
-      auto zipName = [&](const std::string& folder, const std::string& name) {
-        std::string n = r.folderNames ? folder + name : name;
-        std::replace(n.begin(), n.end(), '\\', '/');
-        return n;
-      };
-      expect += "entry\t" + zipName(oneRel, "ONE.TXT") + "\t" + Hex("one file") + "\n";
-      expect += "entry\t" + zipName(rel, "A.TXT") + "\t" + Hex(std::string(40000, 'a') + "end of a") + "\n";
-      expect += "entry\t" + zipName(rel, "B.TXT") + "\t" + Hex("bee") + "\n";
-      if (r.stub) expect += "unzip\t1\n";  // "extra bytes at beginning"
-      WriteFileBytes(CheckDir() + "\\" + file + ".expect", expect);
-    }
+    // Cabinets: the folders first, then the files, each in list order.
+    if (cab)
+      readers.Cabinet(out / file, tree, true, r.folderNames);
+    else
+      readers.Zip(out / file, tree, r.folderNames, r.password, r.stub != nullptr);
   }
-  WriteFileBytes(CheckDir() + "\\manifest.txt", manifest);
 }
 
 TEST_F(WizardWindow, AMissingStubFailsOnlyItsKindWithItsMessage) {
