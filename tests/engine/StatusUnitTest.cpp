@@ -47,14 +47,8 @@ protected:
     form->Show();
     return form->Proceed();
   }
-  bool NoSpools() const {
-    return !FileExists(program / "Spool.Cab") && !FileExists(program / "Spool.Zip") && !FileExists(program / "Spool.exe");
-  }
-  std::vector<std::string> Captions() const {
-    std::vector<std::string> c;
-    for (const auto& b : robot.Boxes) c.push_back(b.Caption + ": " + b.Text);
-    return c;
-  }
+  bool NoSpools() const { return packagecheck::NoSpools(program.Path()); }
+  std::vector<std::string> Captions() const { return robot.BoxLines(); }
 
   TRobot robot;
   TTempDir tmp;

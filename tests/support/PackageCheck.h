@@ -19,6 +19,13 @@ inline void CopyShipped(const std::string& folder) {
     CopyFileA(DistPath(f).c_str(), (folder + "\\" + f).c_str(), FALSE);
 }
 
+// No spool file of a build is left in the program's folder.
+inline bool NoSpools(const std::string& programFolder) {
+  for (const char* spool : {"Spool.Cab", "Spool.Zip", "Spool.exe"})
+    if (FileExists(programFolder + "\\" + spool)) return false;
+  return true;
+}
+
 inline std::string Hex(const std::string& bytes) {
   static const char* d = "0123456789abcdef";
   std::string out;

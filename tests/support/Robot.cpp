@@ -23,6 +23,12 @@ int TRobot::ShowBox(HWND, const std::string& text, const std::string& caption, U
   }
 }
 
+std::vector<std::string> TRobot::BoxLines() const {
+  std::vector<std::string> lines;
+  for (const TShownBox& b : Boxes) lines.push_back(b.Caption + ": " + b.Text);
+  return lines;
+}
+
 bool TRobot::FileDialog(OPENFILENAMEA& ofn) {
   if (FileNames.empty()) { ++Unscripted; return false; }
   std::string name = FileNames.front();

@@ -35,6 +35,9 @@ public:
   std::vector<UINT> ExitCalls;
   std::map<std::pair<HWND, UINT_PTR>, std::pair<UINT, TIMERPROC>> Timers;
 
+  // Each box shown, as "caption: text".
+  std::vector<std::string> BoxLines() const;
+
   // Fires an active timer as the system would (proc, or WM_TIMER to the window).
   bool FireTimer(HWND wnd, UINT_PTR id);
 

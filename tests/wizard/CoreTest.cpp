@@ -45,14 +45,8 @@ protected:
     SaveProjectFile(files, path, TWizardSettings(project));
     return path;
   }
-  bool NoSpools() const {
-    return !FileExists(program / "Spool.Cab") && !FileExists(program / "Spool.Zip") && !FileExists(program / "Spool.exe");
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> t;
-    for (const auto& b : robot.Boxes) t.push_back(b.Caption + ": " + b.Text);
-    return t;
-  }
+  bool NoSpools() const { return packagecheck::NoSpools(program.Path()); }
+  std::vector<std::string> Texts() const { return robot.BoxLines(); }
   bool Unlocked() const {
     return form->BitBtn1->Enabled() && form->BitBtn2->Enabled() && form->BitBtn3->Enabled() &&
            form->BitBtn3->Visible() && !form->BitBtn4->Visible();
