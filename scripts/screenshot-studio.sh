@@ -22,4 +22,4 @@ sample_project "$out"
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
 screen_prefix
 shoot "$out/studio-main.png" 12 800x600 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$(winpath "$out/Sample.tpj")"
-shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/about/ShowAbout.exe")" 20
+shoot "$out/studio-about.png" 12 800x600 "$(winpath "$PWD/$dir/tests/about/ShowAbout.exe")" 20
