@@ -6,11 +6,14 @@
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
 #   scripts/screenshot.sh wizard     every page of the wizard and its About box
+#   scripts/screenshot.sh kit        every kit control in its states, and the
+#                                    folder browser driven by its callback
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
   wizard) shift; exec "$(dirname "$0")/screenshot-wizard.sh" "$@" ;;
+  kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

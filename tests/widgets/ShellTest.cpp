@@ -103,7 +103,7 @@ TEST(BrowseFolder, StatusTextIsShortenedStepByStep) {
       {"C:\\A\\B\\C\\D", true, 0, "D"},
       {"\\\\", true, 0, ""},
       {"C:.\\x", true, 0, "x"},
-      {"C:", true, 0, ""},
+      {"C:", true, 0, "C:"},
       {"Hello world", false, 20, "Hello world"},
       {"Hello world", false, 5, "Hello..."},
       {"Hello world", false, 0, "..."},

@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "Gdi.h"
 #include "Seam.h"
+#include "ShortPath.h"
 
 namespace {
 const int kRootIds[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09,
@@ -16,18 +17,6 @@ std::string PathOf(LPCITEMIDLIST item) {
   return path;
 }
 
-// The folder part shortened by one folder, as the status line shows it.
-std::string ShortenFolders(const std::string& folders) {
-  if (folders == "\\") return {};
-  std::string f = folders;
-  bool lead = !f.empty() && f[0] == '\\';
-  if (lead) f.erase(0, 1);
-  if (!f.empty() && f[0] == '.') f.erase(0, std::min<size_t>(4, f.size()));  // an earlier "...\"
-  size_t cut = f.find('\\');
-  if (cut == std::string::npos) return {};
-  f = "...\\" + f.substr(cut + 1);
-  return lead ? "\\" + f : f;
-}
 }  // namespace
 
 int RootFolderId(TRootID root) { return kRootIds[static_cast<int>(root)]; }
@@ -71,28 +60,7 @@ std::string FitStatus(const std::string& text, bool isFolder, const std::functio
     }
     return shown;
   }
-  std::string drive = text.size() >= 2 && text[1] == ':' ? text.substr(0, 2) : std::string();
-  size_t last = text.rfind('\\');
-  std::string folders, name;
-  if (last == std::string::npos || last < drive.size()) {
-    name = text.substr(drive.size());
-  } else {
-    folders = text.substr(drive.size(), last + 1 - drive.size());
-    name = text.substr(last + 1);
-  }
-  std::string shown = drive + folders + name;
-  while ((!drive.empty() || !folders.empty()) && width(shown) > available) {
-    if (folders == "\\...\\") {
-      drive.clear();
-      folders = "...\\";
-    } else if (!folders.empty()) {
-      folders = ShortenFolders(folders);
-    } else {
-      drive.clear();
-    }
-    shown = drive + folders + name;
-  }
-  return shown;
+  return ShortenPath(text, available, width);
 }
 
 void TBrowseFolderDialog::SetSelection(const std::string& v) {
