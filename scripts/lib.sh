@@ -29,17 +29,27 @@ runnable_build() {
   fi
 }
 
-# Prints the build folder a screenshot script uses: the one given, or one
-# of its own whose programs run here, configured.
-shot_build() {
-  if [ -n "${1:-}" ]; then echo "$1"; return; fi
-  local dir arch
-  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch >&2
-  echo "$dir"
+# The Wine architecture of a built program: x86_64 or i686.
+exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
+
+# For the screenshot scripts: sets `dir` to the build named by $1, or to one
+# of their own whose programs run here, and builds the given targets there;
+# `out` is the folder for the pictures.
+shot_build() {  # [BUILD_DIR] TARGET...
+  if [ -n "${1:-}" ]; then
+    dir=$1
+  else
+    local arch
+    if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
+    configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+  fi
+  shift || true
+  cmake --build "$dir" -j"$jobs" --target "$@" >/dev/null
+  out="$PWD/build/screenshot"
+  mkdir -p "$out"
 }
 
-# A path of this machine as Wine's programs see it ("/a/b" is "Z:\a\b").
+# A path of this machine as Wine's programs see it.
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # Writes OUT_DIR/Sample.tpj: the bundled sample project over this checkout's
@@ -49,9 +59,6 @@ sample_project() {  # out_dir
   sed -e "s|@SAMPLE@|$(winpath "$PWD/samples/project" | sed "$esc")|g" \
       -e "s|@OUT@|$(winpath "$1" | sed "$esc")|g" samples/Sample.tpj.in >"$1/Sample.tpj"
 }
-
-# The Wine architecture of a built program: x86_64 or i686.
-exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
 
 # Readies a Wine prefix with a real display driver, for Xvfb. The caller
 # sets WINEPREFIX (never a test prefix) and TZ_WINE_ARCH.

@@ -7,13 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-# A build whose programs run here.
-dir=$(shot_build "${1:-}")
-cmake --build "$dir" -j"$jobs" --target tz_studio ShowAbout >/dev/null
+shot_build "${1:-}" tz_studio ShowAbout
 arch=$(exe_arch "$dir/dist/Studio.exe")
-
-out="$PWD/build/screenshot"
-mkdir -p "$out"
 
 # The bundled sample project, over this checkout's sample folder.
 sample_project "$out"

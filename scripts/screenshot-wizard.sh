@@ -7,13 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-dir=$(shot_build "${1:-}")
-cmake --build "$dir" -j"$jobs" --target tz_wizard ShowWizard >/dev/null
+shot_build "${1:-}" tz_wizard ShowWizard
 show="$PWD/$dir/tests/wizard/ShowWizard.exe"
 arch=$(exe_arch "$show")
-
-out="$PWD/build/screenshot"
-mkdir -p "$out"
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch

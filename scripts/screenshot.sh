@@ -6,6 +6,9 @@
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
 #   scripts/screenshot.sh wizard     every page of the wizard and its About box
+#   scripts/screenshot.sh views      a side bar of three pages beside the
+#                                    folder tree and the file list
+#   scripts/screenshot.sh sfx        the Windows zip extractors' window
 #   scripts/screenshot.sh kit        every kit control in its states, and the
 #                                    folder browser driven by its callback
 set -euo pipefail
@@ -13,6 +16,8 @@ case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
   wizard) shift; exec "$(dirname "$0")/screenshot-wizard.sh" "$@" ;;
+  views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
+  sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."

@@ -1,5 +1,5 @@
 // The build window end to end: fixture trees into a program folder that
-// holds the stand-in stubs and the zip library.
+// holds the shipped stubs and the zip library.
 #include "StatusUnit.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ bool HasLine(TTreeView* tree, const std::string& line) {
 class BuildWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    packagecheck::CopyShipped(program.Path());
+    CopyShippedFiles(program.Path());
     form = new TProgressForm(nullptr);
     form->Settings = &settings;
     form->ProgramFolder = program.Path();

@@ -12,13 +12,6 @@
 
 namespace packagecheck {
 
-// Copies the stubs and the zip library from build/dist into `folder`.
-inline void CopyShipped(const std::string& folder) {
-  for (const char* f : {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin", "ZIPSFX.BIN",
-                        "ZIPDLL.DLL"})
-    CopyFileA(DistPath(f).c_str(), (folder + "\\" + f).c_str(), FALSE);
-}
-
 // No spool file of a build is left in the program's folder.
 inline bool NoSpools(const std::string& programFolder) {
   for (const char* spool : {"Spool.Cab", "Spool.Zip", "Spool.exe"})

@@ -26,7 +26,7 @@ using C = TWizardCheck;
 class WizardWindow : public ::testing::Test {
 protected:
   void SetUp() override {
-    packagecheck::CopyShipped(program.Path());
+    CopyShippedFiles(program.Path());
     project.Files = {data / "ONE.TXT"};
     project.Folders = {src + "\\"};
   }
