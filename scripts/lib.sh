@@ -1,6 +1,6 @@
 # Sourced by the scripts: configure and build, and pick the build this
 # machine can run under Wine.
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}
 
 configure() {  # dir, extra cmake args...
   local dir=$1; shift
