@@ -14,9 +14,14 @@ arch=$(exe_arch "$show")
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
 screen_prefix
+# Each picture is taken once the window has been painted.
+export SHOT_READY="$out/wizard-ready"
+shot() {  # out.png what
+  shoot "$1" 90 640x400 "$(winpath "$show")" "$2" 120 "$(winpath "$PWD/samples/project")" "$(winpath "$SHOT_READY")"
+}
 names=(welcome archive-type add-files add-folders general-settings advanced-settings project-settings review
        building done)
 for page in 0 1 2 3 4 5 6 7 8 9; do
-  shoot "$out/wizard-$page-${names[$page]}.png" 12 640x400 "$(winpath "$show")" "$page" 30 "$(winpath "$PWD/samples/project")"
+  shot "$out/wizard-$page-${names[$page]}.png" "$page"
 done
-shoot "$out/wizard-about.png" 12 640x400 "$(winpath "$show")" about 30
+shot "$out/wizard-about.png" about

@@ -1,6 +1,7 @@
 // Shows one page of the wizard window with a sample project, or the
-// Wizard's About box, for a screenshot; ends after the given seconds.
-//   ShowWizard <page 0-9 | about> <seconds> <sample folder>
+// Wizard's About box, for a screenshot; ends after the given seconds. The
+// ready file, when named, is made once the window has been painted.
+//   ShowWizard <page 0-9 | about> <seconds> <sample folder> [ready file]
 #include <windows.h>
 
 #include <cstdlib>
@@ -42,6 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string what = __argc > 1 ? __argv[1] : "0";
   const DWORD seconds = static_cast<DWORD>(__argc > 2 ? std::atoi(__argv[2]) : 10);
   const std::string folder = __argc > 3 ? __argv[3] : "C:\\Sample";
+  const std::string ready = __argc > 4 ? __argv[4] : "";
   TForm* shown = nullptr;
   if (what == "about") {
     TForm2* about = app.CreateForm<TForm2>(TAboutProgram::Wizard);
@@ -71,9 +73,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     shown = form;
   }
   shown->Show();
-  const DWORD end = GetTickCount() + 1000u * seconds;
+  const DWORD start = GetTickCount();
+  const DWORD end = start + 1000u * seconds;
+  bool painted = ready.empty();
   while (GetTickCount() < end && shown->Visible()) {
     app.ProcessMessages();
+    if (!painted && GetTickCount() - start > 500) {
+      RedrawWindow(shown->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+      app.ProcessMessages();
+      GdiFlush();
+      HANDLE file = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      painted = true;
+    }
     Sleep(10);
   }
   return 0;
