@@ -44,13 +44,19 @@ wait "$pid" || { cat "$out/pack.log" >&2; echo "demo: tidyPack did not end clean
 
 # The package must be there and read back whole by a reader of its own.
 [ -s "$package" ] || { echo "demo: no package was made at $package" >&2; exit 1; }
-python3 - "$package" >"$out/listing.txt" <<'PY' || { echo "demo: $package does not read back" >&2; exit 1; }
-import sys, zipfile
+python3 - "$package" "$PWD/samples/project" >"$out/listing.txt" <<'PY' || { echo "demo: $package does not read back" >&2; exit 1; }
+import pathlib, sys, zipfile
+sample = pathlib.Path(sys.argv[2])
 with zipfile.ZipFile(sys.argv[1]) as z:
     bad = z.testzip()
     if bad:
         sys.exit(f"{bad} does not read back")
     for info in z.infolist():
+        # Stored with its folder names: the part below the sample folder
+        # must hold the same bytes as the file packed.
+        rel = info.filename.partition("samples/project/")[2]
+        if not rel or z.read(info) != (sample / rel).read_bytes():
+            sys.exit(f"{info.filename} is not the sample's file")
         print(f"{info.file_size:8d}  {info.filename}")
 PY
 expected=$(cd samples/project && find . -type f | wc -l)
