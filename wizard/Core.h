@@ -192,8 +192,8 @@ private:
   class TBuildView : public TControlsBuildView {
   public:
     explicit TBuildView(TForm1& form);
-    void LockButtons() override { LockWizardButtons(form_); }
-    void UnlockButtons() override { UnlockWizardButtons(form_); }
+    void LockButtons() override { LockWizardButtons(form_, true); }
+    void UnlockButtons() override { LockWizardButtons(form_, false); }
 
   private:
     TForm1& form_;

@@ -69,20 +69,12 @@ TWizardBox WizardBox(TWizardMessage id, const std::string& detail) {
   return {};
 }
 
-void LockWizardButtons(IWizardView& view) {
-  view.SetButtonEnabled(TWizardButton::Next, false);
-  view.SetButtonEnabled(TWizardButton::Back, false);
-  view.SetButtonEnabled(TWizardButton::Close, false);
-  view.SetButtonVisible(TWizardButton::Close, false);
-  view.SetButtonVisible(TWizardButton::Cancel, true);
-}
-
-void UnlockWizardButtons(IWizardView& view) {
-  view.SetButtonEnabled(TWizardButton::Next, true);
-  view.SetButtonEnabled(TWizardButton::Back, true);
-  view.SetButtonEnabled(TWizardButton::Close, true);
-  view.SetButtonVisible(TWizardButton::Close, true);
-  view.SetButtonVisible(TWizardButton::Cancel, false);
+void LockWizardButtons(IWizardView& view, bool locked) {
+  view.SetButtonEnabled(TWizardButton::Next, !locked);
+  view.SetButtonEnabled(TWizardButton::Back, !locked);
+  view.SetButtonEnabled(TWizardButton::Close, !locked);
+  view.SetButtonVisible(TWizardButton::Close, !locked);
+  view.SetButtonVisible(TWizardButton::Cancel, locked);
 }
 
 TWizardCommands::TWizardCommands(IWizardControls& controls, IWizardView& view, IProjectFileAccess& files)
@@ -218,13 +210,13 @@ void TWizardCommands::Proceed() {
     built = view_.Build();
   } catch (const std::exception& e) {
     // Whatever went wrong, the window is usable again.
-    UnlockWizardButtons(view_);
+    LockWizardButtons(view_, false);
     TogglePage(pgReview);
     ShowError(e);
     return;
   }
   if (!built) {
-    UnlockWizardButtons(view_);
+    LockWizardButtons(view_, false);
     TogglePage(pgReview);
     return;
   }

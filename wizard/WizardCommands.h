@@ -79,9 +79,8 @@ public:
   virtual void CloseWindow() = 0;
 };
 
-// The button states of a build.
-void LockWizardButtons(IWizardView& view);
-void UnlockWizardButtons(IWizardView& view);
+// The button states of a build: locked while it runs, unlocked after.
+void LockWizardButtons(IWizardView& view, bool locked);
 
 class TWizardCommands {
 public:

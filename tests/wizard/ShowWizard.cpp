@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     form->Commands().TogglePage(page);
     form->SetButtonEnabled(TWizardButton::Back, page > 0);
     if (page == pgBuilding) {
-      LockWizardButtons(*form);
+      LockWizardButtons(*form, true);
       TTreeNode* root = form->TreeView1->AddChild(nullptr, "Building Package...");
       form->TreeView1->AddChild(root, "File '" + folder + "\\readme.txt' in package");
       form->TreeView1->AddChild(root, "File '" + folder + "\\settings.ini' in package");

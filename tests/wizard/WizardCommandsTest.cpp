@@ -79,14 +79,14 @@ public:
   void ShowMainWindow() override { Shown = true; }
   bool Build() override {
     ++Builds;
-    LockWizardButtons(*this);
+    LockWizardButtons(*this, true);
     BuildRunning = true;
     struct TEnd {
       TFakeView& v;
       ~TEnd() { v.BuildRunning = false; }
     } end{*this};
     bool built = OnBuild();
-    UnlockWizardButtons(*this);
+    LockWizardButtons(*this, false);
     return built;
   }
   bool Building() const override { return BuildRunning; }
