@@ -11,6 +11,7 @@
 #   scripts/screenshot.sh sfx        the Windows zip extractors' window
 #   scripts/screenshot.sh kit        every kit control in its states, and the
 #                                    folder browser driven by its callback
+#   scripts/screenshot.sh docks      toolbars docked on two edges and one floating
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
@@ -19,6 +20,7 @@ case "${1:-}" in
   views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
   sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
+  docks) shift; exec "$(dirname "$0")/screenshot-docks.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

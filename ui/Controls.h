@@ -311,6 +311,10 @@ protected:
   virtual void PaintWindow(HDC dc);
   // Client area left for aligned children.
   virtual RECT AlignRect() { return ClientRect(); }
+  // A child joined or left, or its bounds or visibility changed; for
+  // containers that place their children themselves.
+  enum class TChildChange { Inserted, Removed, Bounds, Visibility };
+  virtual void ChildChanged(TControl*, TChildChange) {}
   std::string GetText() const override;
   void SetTextBuf(const std::string& text) override;
   // Brush for WM_CTLCOLOR answers (own colour).
