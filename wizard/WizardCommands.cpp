@@ -184,10 +184,8 @@ void TWizardCommands::Reset() {
   view_.SetButtonVisible(TWizardButton::Finish, false);
   view_.SetButtonVisible(TWizardButton::BuildNow, false);
   view_.SetButtonVisible(TWizardButton::Next, true);
-  view_.SetButtonEnabled(TWizardButton::Next, true);
+  LockWizardButtons(view_, false);
   view_.SetButtonEnabled(TWizardButton::Back, false);
-  view_.SetButtonEnabled(TWizardButton::Close, true);
-  view_.SetButtonVisible(TWizardButton::Close, true);
 }
 
 bool TWizardCommands::CloseQuery() {
