@@ -12,6 +12,7 @@
 #   scripts/screenshot.sh kit        every kit control in its states, and the
 #                                    folder browser driven by its callback
 #   scripts/screenshot.sh docks      toolbars docked on two edges and one floating
+#   scripts/screenshot.sh menus      the menu bar with a menu, its submenu and title band
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
@@ -21,6 +22,7 @@ case "${1:-}" in
   sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
   docks) shift; exec "$(dirname "$0")/screenshot-docks.sh" "$@" ;;
+  menus) shift; exec "$(dirname "$0")/screenshot-menus.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
