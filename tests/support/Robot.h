@@ -21,7 +21,8 @@ public:
 
   // Script
   std::deque<int> Answers;                // message box answers, in order
-  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels
+  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels;
+                                          // "folder\0a\0b\0" chooses several
   std::deque<std::string> Folders;        // folder browser; "" cancels
   bool PassProgramsThrough = false;       // really start programs
 
@@ -37,6 +38,9 @@ public:
   // The foreground window tests see; null: the active window, which under
   // the null driver stands in for it.
   HWND Foreground = nullptr;
+
+  // Each box shown, as "caption: text".
+  std::vector<std::string> BoxLines() const;
 
   // Fires an active timer as the system would (proc, or WM_TIMER to the window).
   bool FireTimer(HWND wnd, UINT_PTR id);
