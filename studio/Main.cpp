@@ -66,6 +66,14 @@ const char* const kFocusTexts[][2] = {
     {"r4", "Press F1 for more help on this Item"},
 };
 
+// The bytes of one of the program's RCDATA resources; empty without it.
+std::vector<uint8_t> ResourceBytes(const char* name) {
+  HRSRC res = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));
+  HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
+  const auto* bytes = data ? static_cast<const uint8_t*>(LockResource(data)) : nullptr;
+  return bytes ? std::vector<uint8_t>(bytes, bytes + SizeofResource(nullptr, res)) : std::vector<uint8_t>();
+}
+
 }  // namespace
 
 std::string ProgramFolderPath() { return ProgramFolder(); }
@@ -73,10 +81,12 @@ std::string ProgramFolderPath() { return ProgramFolder(); }
 TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
   RegisterAboutClasses();
   static bool registered = [] {
-    RegisterClass(TTabSet::ClassInfo());
-    RegisterClass(TPageBook::ClassInfo());
-    RegisterClass(TDirectoryView::ClassInfo());
-    RegisterClass(TFileView::ClassInfo());
+    RegisterSideBarClasses();
+    RegisterFileExplorerClasses();
+    for (const TClassInfo* info : {&TTabSet::ClassInfo(), &TDirTree::ClassInfo(), &TFlatEdit::ClassInfo(),
+                                   &TDropDownComboBox::ClassInfo(), &TToolbarButton::ClassInfo(),
+                                   &TAniIcon::ClassInfo()})
+      RegisterClass(*info);
     return true;
   }();
   (void)registered;
@@ -97,7 +107,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Field("SourceDirView", SourceDirView); Field("SourceFileView", SourceFileView);
   Field("SourceListView", SourceListView); Field("SourceImages", SourceImages);
   Field("TheStatusBar", TheStatusBar); Field("SideBar1", SideBar1); Field("ToolBar1", ToolBar1);
-  Field("SideSelfExtraction", SideSelfExtraction);
+  Field("SideBasic", SideBasic); Field("SideSettings", SideSettings);
+  Field("SideSelfExtraction", SideSelfExtraction); Field("SideBarImages", SideBarImages);
+  Field("WorkingIcon", WorkingIcon);
   Field("NewButton", NewButton); Field("OpenButton", OpenButton); Field("SaveButton", SaveButton);
   Field("BuildButton", BuildButton); Field("TestButton", TestButton); Field("HelpButton", HelpButton);
   Field("WebButton", WebButton); Field("UrlLabel1", UrlLabel1);
@@ -121,15 +133,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Handler("FormResize", &TForm1::FormResize);
   LoadDescription(kMainForm);
 
-  // File and folder pictures of the source list.
-  SHFILEINFOA info{};
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  SHGetFileInfoA("file.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
-  SHGetFileInfoA(windows, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
-  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_WINLOGO));
+  LoadPictures();
 
   // As the window is created: the help file beside the program, a new
   // project, the directory tree at the program's folder.
@@ -145,6 +149,44 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
 }
 
 TForm1::~TForm1() { menu_.reset(); }
+
+void TForm1::LoadPictures() {
+  // The source list's file (image 0) and folder (image 1), as the shell
+  // shows them.
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::pair<const char*, DWORD> shellIcons[] = {{"file.txt", FILE_ATTRIBUTE_NORMAL},
+                                                       {windows, FILE_ATTRIBUTE_DIRECTORY}};
+  for (const auto& [path, attributes] : shellIcons) {
+    SHFILEINFOA info{};
+    SHGetFileInfoA(path, attributes, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
+    if (info.hIcon) DestroyIcon(info.hIcon);
+  }
+
+  // The side bar's icons, in the order of its buttons' image indexes.
+  for (const char* name : {"SIDE_INFO", "SIDE_SOURCES", "SIDE_HELP", "SIDE_COMPRESS", "SIDE_SFX"})
+    if (auto* icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, 32, 32, 0))) {
+      SideBarImages->AddIcon(icon);
+      DestroyIcon(icon);
+    }
+  const std::pair<TToolbarButton*, const char*> glyphs[] = {
+      {NewButton, "TB_NEW"},     {OpenButton, "TB_OPEN"}, {SaveButton, "TB_SAVE"}, {BuildButton, "TB_BUILD"},
+      {TestButton, "TB_TEST"},   {HelpButton, "TB_HELP"}, {WebButton, "TB_WEB"},
+  };
+  for (const auto& [button, name] : glyphs) {
+    TBitmap glyph;
+    if (glyph.LoadFromBytes(ResourceBytes(name))) button->SetGlyph(glyph);
+  }
+  std::vector<uint8_t> working = ResourceBytes("WORKING");
+  if (!working.empty()) {
+    try {
+      WorkingIcon->AniFile().LoadFromBytes(working);
+    } catch (const Exception&) {
+      // The page shows its text without the animation.
+    }
+  }
+}
 
 // ---------------------------------------------------------------------------
 // IStudioControls
@@ -171,13 +213,6 @@ TControl* TForm1::CheckControl(TStudioCheck which) const {
 
 std::string TForm1::Text(TStudioText which) const { return TextControl(which)->Text(); }
 void TForm1::SetText(TStudioText which, const std::string& text) {
-  if (which == TStudioText::ovrChoice) {
-    // One of the list's texts is selected, so it stays when the window is made.
-    int index = ovrChoice->IndexOf(text);
-    if (index >= 0) ovrChoice->SetItemIndex(index);
-    if (ovrChoice->Text() != text) ovrChoice->SetText(text);
-    return;
-  }
   if (TextControl(which)->Text() != text) TextControl(which)->SetText(text);
 }
 
@@ -254,6 +289,11 @@ void TForm1::ShowStyle(int tab) {
   p3->SetEnabled(layout.HideOverwriteEnabled);
 }
 
+void TForm1::ShowFirstPages() {
+  SideBar1->SetActivePage(SideBasic);
+  ShowPage(pgArchiveInfo);
+}
+
 void TForm1::ShowPage(int page) {
   Notebook1->SetPageIndex(page);
   for (UINT id = cmNavArchiveInfo; id <= cmNavSelfExtraction; ++id)
@@ -266,17 +306,19 @@ void TForm1::LockForBuild() {
   SideBar1->SetEnabled(false);
   menu_->SetTopEnabled("&File", false);
   menu_->SetTopEnabled("&Navigate", false);
-  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
+  for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
   Notebook1->SetPageIndex(pgProcessing);
+  WorkingIcon->SetAnimated(true);
 }
 
 void TForm1::UnlockAfterBuild() {
+  WorkingIcon->SetAnimated(false);
   Notebook1->SetPageIndex(rememberedPage_);
   Notebook1->SetEnabled(true);
   SideBar1->SetEnabled(true);
   menu_->SetTopEnabled("&File", true);
   menu_->SetTopEnabled("&Navigate", true);
-  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
+  for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
 }
 
 void TForm1::ShowAboutHeld() {
@@ -308,18 +350,24 @@ void TForm1::FocusStatus(TComponent* sender) {
 
 void TForm1::ClearStatus(TComponent*) { SetStatus(""); }
 
-void TForm1::SourceDirViewChange(TComponent*) {
+void TForm1::SourceDirViewChange(TComponent*, TTreeNode*) {
   SetStatus("Reading Directory Structure");
-  if (!SourceFileView->SetDirectory(SourceDirView->Directory())) {
-    SetStatus("Error Reading Directory Information (E" + std::to_string(GetLastError()) + ")");
+  try {
+    SourceFileView->SetDirectory(SourceDirView->Directory());
+  } catch (const EDirectoryError& e) {
+    SetStatus("Error Reading Directory Information (E" + std::to_string(e.ErrorCode) + ")");
     return;
   }
   SetStatus("");
 }
 
-void TForm1::AddFolderClick(TComponent*) { commands_.AddFolder(SourceDirView->Directory()); }
+void TForm1::AddFolderClick(TComponent*) {
+  // "?": no folder is selected, and there is nothing to add.
+  std::string folder = SourceDirView->Directory();
+  if (folder != "?") commands_.AddFolder(folder);
+}
 
-void TForm1::AddFileClick(TComponent*) { commands_.AddFile(SourceFileView->SelectedPath()); }
+void TForm1::AddFileClick(TComponent*) { commands_.AddFile(SourceFileView->GetSelectedFile()); }
 
 void TForm1::RemoveClick(TComponent*) {
   int count = SourceListView->SelCount();

@@ -6,12 +6,20 @@
 #include <string>
 
 #include "About.h"
+#include "AniFile.h"
 #include "ComCtrls.h"
+#include "DirTree.h"
+#include "DropCombo.h"
 #include "ExtCtrls.h"
+#include "FileExplorer.h"
+#include "FlatEdit.h"
 #include "Forms.h"
 #include "MainCommands.h"
 #include "ProjectFileDisk.h"
+#include "SideBar.h"
 #include "StudioControls.h"
+#include "TabSet.h"
+#include "ToolKit.h"
 
 // Menu commands.
 enum TStudioCommand : UINT {
@@ -74,7 +82,7 @@ public:
   void SetProjectCaption(const std::string& name) override;
   void ShowKind(TArchiveKind kind) override;
   void ShowStyle(int tab) override;
-  void ShowFirstPages() override { ShowPage(pgArchiveInfo); }
+  void ShowFirstPages() override;
   void LockForBuild() override;
   void UnlockAfterBuild() override;
   void SetTestEnabled(bool on) override { TestButton->SetEnabled(on); }
@@ -83,26 +91,31 @@ public:
   std::string ProgramFolder() const override { return programFolder_; }
 
   // Controls, by the names of the window description.
-  TEdit *e1 = nullptr, *e2 = nullptr, *pass1 = nullptr, *pass2 = nullptr, *execution = nullptr, *defaultDir = nullptr;
-  TComboBox* ovrChoice = nullptr;
+  TFlatEdit *e1 = nullptr, *e2 = nullptr, *pass1 = nullptr, *pass2 = nullptr, *execution = nullptr,
+            *defaultDir = nullptr;
+  TDropDownComboBox* ovrChoice = nullptr;
   TRadioButton *r1 = nullptr, *r2 = nullptr, *r3 = nullptr, *r4 = nullptr, *cabsfx1 = nullptr, *cabsfx2 = nullptr;
   TCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
             *CheckBox5 = nullptr, *p1 = nullptr, *p2 = nullptr, *p3 = nullptr;
   TTrackBar *TrackBar1 = nullptr, *TrackBar2 = nullptr;
   TTabSet* TabSet1 = nullptr;
-  TPageBook *Notebook1 = nullptr, *Notebook2 = nullptr;
+  TNotebook *Notebook1 = nullptr, *Notebook2 = nullptr;
   TGroupBox *ZipCompress = nullptr, *cabCompress = nullptr, *PermGroup = nullptr;
   TLabel *PassLabel = nullptr, *PassLabel1 = nullptr, *PassLabel2 = nullptr, *OvrLabel = nullptr, *RunLabel = nullptr,
          *DirLabel = nullptr, *DosLabel = nullptr;
-  TDirectoryView* SourceDirView = nullptr;
-  TFileView* SourceFileView = nullptr;
+  TDirTree* SourceDirView = nullptr;
+  TFileListView* SourceFileView = nullptr;
   TListView* SourceListView = nullptr;
   TImageList* SourceImages = nullptr;
   TStatusBar* TheStatusBar = nullptr;
-  TPanel *SideBar1 = nullptr, *ToolBar1 = nullptr;
-  TButton *SideSelfExtraction = nullptr;
-  TButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
-          *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
+  TSideBar* SideBar1 = nullptr;
+  TSideBarPage *SideBasic = nullptr, *SideSettings = nullptr;
+  TSideBarButton* SideSelfExtraction = nullptr;
+  TImageList* SideBarImages = nullptr;
+  TPanel* ToolBar1 = nullptr;
+  TToolbarButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
+                 *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
+  TAniIcon* WorkingIcon = nullptr;
   TLinkLabel* UrlLabel1 = nullptr;
   TGradientCaption* GradientCaption1 = nullptr;
 
@@ -113,7 +126,7 @@ public:
   void TabSet1Change(TComponent*, int newTab);
   void FocusStatus(TComponent* sender);
   void ClearStatus(TComponent*);
-  void SourceDirViewChange(TComponent*);
+  void SourceDirViewChange(TComponent*, TTreeNode*);
   void AddFolderClick(TComponent*);
   void AddFileClick(TComponent*);
   void RemoveClick(TComponent*);
@@ -128,6 +141,9 @@ protected:
   void WndProc(TMessage& m) override;
 
 private:
+  // The side bar's icons, the toolbar's glyphs and the processing page's
+  // animation, from the program's resources.
+  void LoadPictures();
   void OpenAddress(const std::string& address);
   void HelpContents();
   TWinControl* TextControl(TStudioText which) const;

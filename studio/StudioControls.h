@@ -1,95 +1,10 @@
-// Plain stand-ins for controls the main window needs and the window layer
-// does not have yet: the style tabs, the directory and file views, and the
-// menu bar with its shortcuts. Each offers only what the window uses, so
-// the kit's own controls can take their place without touching the logic.
+// A plain menu bar over a Win32 menu with the items' shortcuts, offering
+// only what the main window uses of a menu bar.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "ExtCtrls.h"
-#include "StdCtrls.h"
-
-class TClassInfo;
-
-// Tabs over the common tab control. OnChange gets the new tab's index,
-// and runs only when the user changes the tab.
-class TTabSet : public TStdControl {
-public:
-  explicit TTabSet(TComponent* owner);
-  static const TClassInfo& ClassInfo();
-  const std::vector<std::string>& Tabs() const { return tabs_; }
-  void SetTabs(const std::vector<std::string>& tabs);
-  int TabIndex() const { return tabIndex_; }
-  void SetTabIndex(int index);
-  // As a click on a tab does: OnChange, then the new tab.
-  void SelectTab(int index);
-  TEvent<int> OnChange;
-
-protected:
-  void CreateParams(TCreateParams& p) override;
-  void HandleCreated() override;
-  void WndProc(TMessage& m) override;
-
-private:
-  std::vector<std::string> tabs_;
-  int tabIndex_ = 0;
-};
-
-// Pages without tabs, one shown at a time, kept in the order of the
-// description whatever their window order.
-class TPageBook : public TCustomControl {
-public:
-  explicit TPageBook(TComponent* owner);
-  static const TClassInfo& ClassInfo();
-  int PageCount() const { return static_cast<int>(Pages().size()); }
-  TPage* Page(int index) const;
-  int PageIndex() const { return pageIndex_; }
-  void SetPageIndex(int index);
-
-protected:
-  void Paint(TCanvas&) override {}
-  void Loaded() override;
-
-private:
-  const std::vector<TPage*>& Pages() const;
-  void ShowPages();
-  mutable std::vector<TPage*> pages_;
-  int pageIndex_ = 0;
-};
-
-// A folder and its sub-folders; a double click enters one. Directory() is
-// the folder in upper case with a trailing backslash.
-class TDirectoryView : public TListBox {
-public:
-  explicit TDirectoryView(TComponent* owner);
-  static const TClassInfo& ClassInfo();
-  const std::string& Directory() const { return directory_; }
-  // False (and nothing changed) when the folder cannot be read.
-  bool SetDirectory(const std::string& path);
-  // Enters the entry at `index` ("[..]" goes up).
-  bool EnterItem(int index);
-  TNotifyEvent OnChange;
-
-protected:
-  void DblClick() override;
-
-private:
-  std::string directory_;
-};
-
-// The files and folders in one folder, one selectable.
-class TFileView : public TListBox {
-public:
-  explicit TFileView(TComponent* owner);
-  static const TClassInfo& ClassInfo();
-  const std::string& Directory() const { return directory_; }
-  bool SetDirectory(const std::string& path);
-  // The selected entry's full path; empty without a selection.
-  std::string SelectedPath() const;
-
-private:
-  std::string directory_;
-};
+#include <windows.h>
 
 // The menu bar of a form over a Win32 menu, with the items' shortcuts.
 struct TMenuItemSpec {

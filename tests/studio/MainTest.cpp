@@ -48,6 +48,35 @@ void CtrlKey(HWND wnd, WORD key, bool ctrl = true) {
   Application().ProcessMessages();
 }
 
+// A click of the mouse on a control, as its window gets it; a disabled
+// graphic control gets none.
+void ClickControl(TControl* c) {
+  TWinControl* parent = c->Parent();
+  POINT at{c->Left() + c->Width() / 2, c->Top() + c->Height() / 2};
+  POINT screen = at;
+  ClientToScreen(parent->Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  LPARAM lp = MAKELPARAM(at.x, at.y);
+  SendMessageA(parent->Handle(), WM_MOUSEMOVE, 0, lp);
+  SendMessageA(parent->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, lp);
+  SendMessageA(parent->Handle(), WM_LBUTTONUP, 0, lp);
+  Application().ProcessMessages();
+}
+
+// Selects the file list's entry of this name (shown in lower case) and
+// clicks it, as the mouse does.
+void PickFile(TFileListView* list, const std::string& name) {
+  std::string caption = name;
+  for (char& ch : caption) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+  for (int i = 0; i < list->Count(); ++i)
+    list->Item(i)->SetSelected(list->Item(i)->Caption() == caption);
+  NMLISTVIEW nm{};
+  nm.hdr.hwndFrom = list->Handle();
+  nm.hdr.code = NM_CLICK;
+  nm.iItem = -1;
+  SendMessageA(GetParent(list->Handle()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+}
+
 class StudioMain : public ::testing::Test {
 protected:
   StudioMain() {
@@ -86,7 +115,8 @@ TEST_F(StudioMain, StartsAsANewProject) {
   // The page area fills what the tool bar, side bar and status bar leave.
   TPage* page = form->Notebook1->Page(pgArchiveInfo);
   EXPECT_EQ(page->Width(), form->Notebook1->Width());
-  EXPECT_EQ(form->Notebook1->Left(), form->SideBar1->Width());
+  EXPECT_EQ(form->SideBar1->Width(), 80);
+  EXPECT_EQ(form->Notebook1->Left(), form->SideBar1->Left() + 80 + 4);
   EXPECT_GT(form->Notebook1->Width(), 400);
   EXPECT_TRUE(page->Showing());
   EXPECT_TRUE(IsWindowVisible(form->e1->Handle()));
@@ -284,9 +314,9 @@ TEST_F(StudioMain, TestRunCommandLineReachesTheProgram) {
     row.kind->SetChecked(true);
     form->TabSet1->SelectTab(row.tab);
     form->e2->SetText(row.output);
-    SendMessageA(form->TestButton->Handle(), BM_CLICK, 0, 0);  // disabled: nothing
+    ClickControl(form->TestButton);  // disabled: nothing
     form->SetTestEnabled(true);
-    SendMessageA(form->TestButton->Handle(), BM_CLICK, 0, 0);
+    ClickControl(form->TestButton);
     std::string text;
     for (int i = 0; i < 200 && text.find("\r\n") == std::string::npos; ++i) {
       Sleep(50);  // the program runs on its own
@@ -302,29 +332,31 @@ TEST_F(StudioMain, SourceListCommands) {
   std::string sub = dir / "Folder";
   MakeDirs(sub);
   WriteFileBytes(dir / "a.txt", "a");
-  ASSERT_TRUE(form->SourceDirView->SetDirectory(dir.Path()));
+  // The tree selects the folder; its change points the file list there.
+  form->SourceDirView->SetDirectory(dir.Path());
   std::string folder = form->SourceDirView->Directory();
   EXPECT_EQ(folder, [&] {
     std::string u = dir.Path() + "\\";
     for (char& ch : u) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
     return u;
   }());
+  EXPECT_EQ(_stricmp(form->SourceFileView->Directory().c_str(), dir.Path().c_str()), 0);
+  EXPECT_EQ(form->StatusText(), "");
   auto click = [](TButton* b) { SendMessageA(b->Handle(), BM_CLICK, 0, 0); };
   auto* addFolder = dynamic_cast<TButton*>(form->FindComponent("AddFolderButton"));
   auto* addFile = dynamic_cast<TButton*>(form->FindComponent("AddFileButton"));
   auto* remove = dynamic_cast<TButton*>(form->FindComponent("RemoveButton"));
   click(addFolder);
   click(addFolder);
-  // The file list shows the folder's entries; pick the file, then the folder.
-  int fileIndex = form->SourceFileView->IndexOf("a.txt");
-  ASSERT_GE(fileIndex, 0);
-  form->SourceFileView->SetItemIndex(fileIndex);
+  // Pick the file, then the folder, in the file list; each only once.
+  PickFile(form->SourceFileView, "a.txt");
   click(addFile);
-  form->SourceFileView->SetItemIndex(form->SourceFileView->IndexOf("Folder"));
   click(addFile);
-  // The file list is at the tree's folder, as the tree gives it.
+  PickFile(form->SourceFileView, "Folder");
+  click(addFile);
+  std::string listed = form->SourceFileView->Directory() + "\\";
   std::vector<TSourceEntry> expected = {
-      {folder, kFolderImage}, {folder + "a.txt", kFileImage}, {folder + "Folder", kFolderImage}};
+      {folder, kFolderImage}, {listed + "a.txt", kFileImage}, {listed + "Folder", kFolderImage}};
   EXPECT_EQ(form->SourceEntries(), expected);
 
   // Two selected: asked first; Cancel keeps both.
