@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
 # Screenshot of the side bar, the folder tree and the file list under Xvfb,
 # showing this checkout's sample folder. Writes build/screenshot/views.png.
+#   scripts/screenshot-views.sh [BUILD_DIR]   a build whose programs run here
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-# A build whose programs run here.
-if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-cmake --build "$dir" -j"$jobs" --target ViewsDemo >/dev/null
-
-out="$PWD/build/screenshot"
-mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+shot_build "${1:-}" ViewsDemo
+arch=$(exe_arch "$dir/tests/widgets/ViewsDemo.exe")
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
