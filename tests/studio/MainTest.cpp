@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "Robot.h"
 #include "TestPaths.h"
@@ -391,6 +392,118 @@ TEST_F(StudioMain, FocusTextsAndFixedSize) {
   EXPECT_EQ(form->Height(), 397);
 }
 
+// What each kind shows, hides, enables and disables, and which settings
+// page of the self-extraction page it turns to. The rows run in this
+// order so that the two archive kinds are seen keeping the page before.
+TEST_F(StudioMain, KindTable) {
+  struct Row {
+    TRadioButton* kind;
+    bool selfExtracting;
+    TSfxPage sfxPage;  // the page shown afterwards
+    bool zipLevels;
+    bool zipOptions;   // Add Sub-Dirs, hidden files, move, DOS names, passwords
+  } rows[] = {
+      {form->r2, true, TSfxPage::Cab, false, false},
+      {form->r1, false, TSfxPage::Cab, false, false},
+      {form->r4, true, TSfxPage::Zip, true, true},
+      {form->r3, false, TSfxPage::Zip, true, true},
+      {form->r1, false, TSfxPage::Zip, false, false},
+  };
+  TControl* const zipOnly[] = {form->CheckBox5, form->CheckBox1, form->CheckBox2, form->CheckBox3, form->pass1,
+                               form->pass2,     form->PassLabel, form->PassLabel1, form->PassLabel2};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind->Caption());
+    SendMessageA(row.kind->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(row.kind->Checked());
+    EXPECT_TRUE(form->ProjectModified());
+    EXPECT_EQ(form->SideSelfExtraction->Visible(), row.selfExtracting);
+    EXPECT_EQ(form->Menu().Visible(cmNavSelfExtraction), row.selfExtracting);
+    EXPECT_EQ(form->SfxPage(), row.sfxPage);
+    EXPECT_EQ(form->ZipCompress->Visible(), row.zipLevels);
+    EXPECT_EQ(form->cabCompress->Visible(), !row.zipLevels);
+    for (TControl* c : zipOnly) EXPECT_EQ(c->Enabled(), row.zipOptions) << c->Name();
+    EXPECT_TRUE(form->CheckBox4->Enabled());  // "Save Folder Names" serves every kind
+
+    // The page's shortcut reaches the self-extraction page only when it is there.
+    form->ShowPage(pgArchiveInfo);
+    CtrlKey(form->e1->Handle(), '5');
+    EXPECT_EQ(form->Notebook1->PageIndex(), row.selfExtracting ? pgSelfExtraction : pgArchiveInfo);
+    form->ShowPage(pgArchiveInfo);
+  }
+}
+
+// The output browse and Save As share one dialog: Save As shows whatever
+// filter was set last, and the save prompts set the project filter.
+TEST_F(StudioMain, SaveAsShowsTheFilterInForce) {
+  auto* browse = dynamic_cast<TToolbarButton*>(form->FindComponent("BrowseButton"));
+  ASSERT_NE(browse, nullptr);
+  struct Row {
+    const char* name;
+    std::function<void()> act;
+    std::vector<std::string> answers;  // the dialogs' names in turn
+    const char* filter;
+    const char* ext;
+  } rows[] = {
+      {"zip self-extractor output", [&] { SendMessageA(form->r4->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.exe"}, "Self-Extracting Archives|*.exe", "exe"},
+      {"save as after it", [&] { CtrlKey(form->e1->Handle(), 'A'); }, {""}, "Self-Extracting Archives|*.exe", "exe"},
+      {"zip archive output", [&] { SendMessageA(form->r3->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.zip"}, "Zip Archives|*.zip", "zip"},
+      {"cabinet output", [&] { SendMessageA(form->r1->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.cab"}, "Cabinet Archives|*.cab", "cab"},
+      {"toolbar save of an untitled project", [&] { ClickControl(form->SaveButton); }, {""},
+       "tidy-Zaderuzo Project Files|*.tpj", "tpj"},
+      {"save as after the project filter", [&] { form->Command(cmSaveAs); }, {dir / "Named.tpj"},
+       "tidy-Zaderuzo Project Files|*.tpj", "tpj"},
+  };
+  for (const Row& row : rows) {
+    robot.Dialogs.clear();
+    robot.FileNames.assign(row.answers.begin(), row.answers.end());
+    row.act();
+    ASSERT_EQ(robot.Dialogs.size(), 1u) << row.name;
+    EXPECT_TRUE(robot.Dialogs[0].Save) << row.name;
+    EXPECT_EQ(robot.Dialogs[0].Filter, row.filter) << row.name;
+    EXPECT_EQ(robot.Dialogs[0].DefaultExt, row.ext) << row.name;
+  }
+  EXPECT_EQ(form->e2->Text(), dir / "Out.cab");
+  EXPECT_EQ(form->CurrentProjectFile(), dir / "Named.tpj");
+  EXPECT_TRUE(robot.Boxes.empty());
+}
+
+// Whatever changes the window's size or state from outside, it comes
+// back to its own size in the normal state.
+TEST_F(StudioMain, SizeSnapsBack) {
+  HWND wnd = form->Handle();
+  struct Row {
+    const char* name;
+    std::function<void()> act;
+  } rows[] = {
+      {"bounds from the program", [&] { form->SetBounds(form->Left(), form->Top(), 600, 300); }},
+      {"moved and sized by the system", [&] { MoveWindow(wnd, 10, 10, 300, 500, TRUE); }},
+      {"maximised", [&] { ShowWindow(wnd, SW_MAXIMIZE); }},
+      {"restored to other bounds", [&] {
+         ShowWindow(wnd, SW_MINIMIZE);
+         WINDOWPLACEMENT wp{};
+         wp.length = sizeof wp;
+         GetWindowPlacement(wnd, &wp);
+         wp.rcNormalPosition = RECT{20, 20, 720, 620};
+         wp.showCmd = SW_RESTORE;
+         SetWindowPlacement(wnd, &wp);
+       }},
+  };
+  for (const Row& row : rows) {
+    row.act();
+    Application().ProcessMessages();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(r.right - r.left, 510) << row.name;
+    EXPECT_EQ(r.bottom - r.top, 397) << row.name;
+    EXPECT_FALSE(IsZoomed(wnd)) << row.name;
+    EXPECT_FALSE(IsIconic(wnd)) << row.name;
+    EXPECT_EQ(form->WindowState(), TWindowState::wsNormal) << row.name;
+  }
+}
+
 }  // namespace
 
 #include "StatusUnit.h"
@@ -452,6 +565,122 @@ TEST(StudioBuild, EachKindFromTheSampleProject) {
     EXPECT_FALSE(FileExists(program / "Spool.Cab"));
     EXPECT_FALSE(FileExists(program / "Spool.Zip"));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The files below `folder`, by their path below it, with their contents.
+std::map<std::string, std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      files.merge(FilesBelow(folder + "\\" + name, prefix + name + "\\"));
+    else
+      files[prefix + name] = ReadFileBytes(folder + "\\" + name);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return files;
+}
+
+// A new user's first package, by the window's own keys, buttons and
+// dialogs: the tree's folder added, a zip self-extractor chosen, named
+// through the browse button, built with Ctrl+F9, then test-run. The robot's
+// transcript holds what the user was shown; the package extracts the folder.
+TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
+  TRobot robot;
+  TTempDir program, work;
+  CopyShippedFiles(program.Path());
+  WriteFileBytes(program / "DataFlag.Da2", "");
+  const std::string source = work / "My Files", target = work / "Unpacked";
+  MakeDirs(source + "\\docs");
+  WriteFileBytes(source + "\\readme.txt", "Read me first.");
+  WriteFileBytes(source + "\\docs\\guide.txt", "A guide.");
+  MakeDirs(target);
+
+  TForm1 form(nullptr);
+  form.SetProgramFolder(program.Path() + "\\");
+  TProgressForm progress(nullptr);
+  progress.Settings = &form.Settings();
+  progress.ProgramFolder = program.Path();
+  TRealBuild window(&progress);
+  form.SetBuildWindow(&window);
+  form.Show();
+  HWND keys = form.e1->Handle();
+  auto click = [](TWinControl* c) { SendMessageA(c->Handle(), BM_CLICK, 0, 0); };
+
+  // Start: a new project on its first page.
+  EXPECT_EQ(form.ProjectCaption(), "My Project");
+  EXPECT_EQ(form.Notebook1->PageIndex(), pgArchiveInfo);
+
+  // The source page: the folder chosen in the tree, then added.
+  CtrlKey(keys, '2');
+  ASSERT_EQ(form.Notebook1->PageIndex(), pgSourceFiles);
+  form.SourceDirView->SetDirectory(source);
+  click(dynamic_cast<TWinControl*>(form.FindComponent("AddFolderButton")));
+  ASSERT_EQ(form.SourceEntries().size(), 1u);
+  EXPECT_EQ(_stricmp(form.SourceEntries()[0].Caption.c_str(), (source + "\\").c_str()), 0);
+
+  // The kind, the title and the output name through the browse button.
+  CtrlKey(keys, '1');
+  click(form.r4);
+  form.e1->SetText("My Package");
+  const std::string package = work / "My Package.exe";
+  robot.FileNames = {package};
+  ClickControl(dynamic_cast<TControl*>(form.FindComponent("BrowseButton")));
+  EXPECT_EQ(form.e2->Text(), package);
+  // The compression page: sub-folders too (without their names, so the
+  // package extracts every file into the one folder).
+  CtrlKey(keys, '4');
+  click(form.CheckBox5);
+
+  // Build: the first-use notice, then the offer to test; the test run
+  // extracts into the target folder through the extractor's test hook.
+  const std::string log = work / "stub.log", answers = work / "answers.txt";
+  WriteFileBytes(answers, "folder " + target + "\nextract\n");
+  SetEnvironmentVariableA("TZ_STUB_LOG", log.c_str());
+  SetEnvironmentVariableA("TZ_STUB_ANSWERS", answers.c_str());
+  robot.PassProgramsThrough = true;
+  robot.Answers = {IDOK, IDYES};
+  CtrlKey(keys, VK_F9);
+  std::string text;
+  for (int i = 0; i < 400 && text.find("exit ") == std::string::npos; ++i) {
+    Sleep(50);  // the package runs on its own
+    if (FileExists(log)) text = ReadFileBytes(log);
+  }
+  SetEnvironmentVariableA("TZ_STUB_LOG", nullptr);
+  SetEnvironmentVariableA("TZ_STUB_ANSWERS", nullptr);
+
+  std::vector<std::pair<std::string, std::string>> shown;
+  for (const TShownBox& box : robot.Boxes) shown.emplace_back(box.Caption, box.Text);
+  EXPECT_EQ(shown, (std::vector<std::pair<std::string, std::string>>{
+                       {"tidy Disk-Zaderuzo - iNFORMATION",
+                        "Since this is the first time you use this program. Please read the 'About' Section "
+                        "carefully."},
+                       {"tidy-Zaderuzo Studio", "Do you wish to test the Self-Extracting Archive right now?"},
+                   }));
+  EXPECT_EQ(robot.Unscripted, 0);
+  EXPECT_FALSE(FileExists(program / "DataFlag.Da2"));
+  EXPECT_EQ(robot.Programs, (std::vector<std::string>{"\"" + package + "\""}));
+  EXPECT_EQ(form.Notebook1->PageIndex(), pgCompression);
+  EXPECT_EQ(form.StatusText(), "");
+  EXPECT_TRUE(form.TestButton->Enabled());
+
+  // The package: the extractor before the archive, which holds the folder.
+  std::string bytes = ReadFileBytes(package);
+  std::string stub = ReadFileBytes(program / "Stub1.Bin");
+  EXPECT_EQ(bytes.substr(0, stub.size()), stub);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "Stub1.Bin \"" + package + "\"") << text;
+  EXPECT_NE(text.find("window My Package\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("exit 0"), std::string::npos) << text;
+  EXPECT_EQ(FilesBelow(target), (std::map<std::string, std::string>{{"readme.txt", "Read me first."},
+                                                                    {"guide.txt", "A guide."}}));
 }
 
 }  // namespace
