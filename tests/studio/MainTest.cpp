@@ -124,6 +124,15 @@ TEST_F(StudioMain, StartsAsANewProject) {
   RECT r;
   GetWindowRect(form->e1->Handle(), &r);
   EXPECT_GT(r.right - r.left, 300);
+  // The source list's one column.
+  char heading[64] = "";
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH;
+  col.pszText = heading;
+  col.cchTextMax = sizeof heading;
+  ASSERT_TRUE(SendMessageA(form->SourceListView->Handle(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&col)));
+  EXPECT_STREQ(heading, "Item Name");
+  EXPECT_GT(col.cx, 300);
 }
 
 TEST_F(StudioMain, CommandLineProjectOpensAsMyProjectAndClosingAsksToSave) {
