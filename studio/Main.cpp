@@ -9,51 +9,6 @@
 namespace {
 #include "MainForm.inc"
 
-TMenuItemSpec Item(UINT id, const char* caption, const char* shortcut = "", WORD key = 0, bool ctrl = false) {
-  TMenuItemSpec spec;
-  spec.Id = id;
-  spec.Caption = caption;
-  spec.Shortcut = shortcut;
-  spec.Key = key;
-  spec.Ctrl = ctrl;
-  return spec;
-}
-
-TMenuItemSpec Top(const char* caption) {
-  TMenuItemSpec spec = Item(0, caption);
-  spec.TopLevel = true;
-  return spec;
-}
-
-const std::vector<TMenuItemSpec>& MenuItems() {
-  static const std::vector<TMenuItemSpec> items = {
-      Top("&File"),
-      Item(cmNew, "&New", "Ctrl+N", 'N', true),
-      Item(cmOpen, "&Open...", "Ctrl+O", 'O', true),
-      Item(cmSave, "&Save", "Ctrl+S", 'S', true),
-      Item(cmSaveAs, "Save &As...", "Ctrl+A", 'A', true),
-      Item(0, "-"),
-      Item(cmBuild, "&Build Archive!", "Ctrl+F9", VK_F9, true),
-      Item(0, "-"),
-      Item(cmExit, "E&xit"),
-      Top("&Navigate"),
-      Item(cmNavArchiveInfo, "&General Archive Information", "Ctrl+1", '1', true),
-      Item(cmNavSourceFiles, "&Source Files", "Ctrl+2", '2', true),
-      Item(cmNavHelpPage, "&For Your Information", "Ctrl+3", '3', true),
-      Item(cmNavCompression, "&Compression Options", "Ctrl+4", '4', true),
-      Item(cmNavSelfExtraction, "Self-E&xtraction Settings", "Ctrl+5", '5', true),
-      Top("&Help"),
-      Item(cmHelpContents, "&Contents", "F1", VK_F1, false),
-      Item(cmHelpIntroduction, "&Introduction"),
-      Item(0, "-"),
-      Item(cmHelpWeb, "&VEXA On the Web..."),
-      Item(cmHelpMail, "Send Us &E-Mail"),
-      Item(0, "-"),
-      Item(cmHelpAbout, "&About..."),
-  };
-  return items;
-}
-
 const char* const kFocusTexts[][2] = {
     {"e1", "The Title Of Your Package"},
     {"pass1", "Choose A Password To Protect your Package"},
@@ -78,14 +33,16 @@ std::vector<uint8_t> ResourceBytes(const char* name) {
 
 std::string ProgramFolderPath() { return ProgramFolder(); }
 
-TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
+TForm1::TForm1(TComponent* owner) : AnimMenus::TForm(owner), commands_(*this, *this, files_) {
   RegisterAboutClasses();
   static bool registered = [] {
     RegisterSideBarClasses();
+    RegisterAnimMenuClasses();
     RegisterFileExplorerClasses();
     for (const TClassInfo* info : {&TTabSet::ClassInfo(), &TDirTree::ClassInfo(), &TFlatEdit::ClassInfo(),
                                    &TDropDownComboBox::ClassInfo(), &TToolbarButton::ClassInfo(),
-                                   &TAniIcon::ClassInfo()})
+                                   &TAniIcon::ClassInfo(), &TDock::ClassInfo(), &TToolbar::ClassInfo(),
+                                   &TToolbarSep::ClassInfo()})
       RegisterClass(*info);
     return true;
   }();
@@ -107,6 +64,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Field("SourceDirView", SourceDirView); Field("SourceFileView", SourceFileView);
   Field("SourceListView", SourceListView); Field("SourceImages", SourceImages);
   Field("TheStatusBar", TheStatusBar); Field("SideBar1", SideBar1); Field("ToolBar1", ToolBar1);
+  Field("Dock1", Dock1); Field("MenuBar1", MenuBar1);
+  Field("File1", File1); Field("Navigate1", Navigate1); Field("Help1", Help1);
   Field("SideBasic", SideBasic); Field("SideSettings", SideSettings);
   Field("SideSelfExtraction", SideSelfExtraction); Field("SideBarImages", SideBarImages);
   Field("WorkingIcon", WorkingIcon);
@@ -129,6 +88,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Handler("SideBarClick", &TForm1::SideBarClick);
   Handler("ToolButtonClick", &TForm1::ToolButtonClick);
   Handler("HelpPageClick", &TForm1::HelpPageClick);
+  Handler("MenuClick", &TForm1::MenuClick);
   Handler("FormCloseQuery", &TForm1::FormCloseQuery);
   Handler("FormResize", &TForm1::FormResize);
   LoadDescription(kMainForm);
@@ -142,13 +102,17 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   ShowPage(pgArchiveInfo);
   commands_.New();
   SourceDirView->SetDirectory(programFolder_);
-  menu_->Attach(Handle());
-  // The menu bar takes its height from the client area.
-  Realign();
   SizeLocked = false;
 }
 
-TForm1::~TForm1() { menu_.reset(); }
+TForm1::~TForm1() = default;
+
+TMenuItem* TForm1::MenuItem(UINT id) const {
+  for (TMenuItem* top : {File1, Navigate1, Help1})
+    for (int i = 0; i < top->Count(); ++i)
+      if (top->Items(i)->Tag == static_cast<int>(id)) return top->Items(i);
+  return nullptr;
+}
 
 void TForm1::LoadPictures() {
   // The source list's file (image 0) and folder (image 1), as the shell
@@ -270,7 +234,7 @@ void TForm1::SetProjectCaption(const std::string& name) {
 void TForm1::ShowKind(TArchiveKind kind) {
   TKindLayout layout = KindLayout(kind);
   SideSelfExtraction->SetVisible(layout.SelfExtraction);
-  menu_->SetVisible(cmNavSelfExtraction, layout.SelfExtraction);
+  MenuItem(cmNavSelfExtraction)->SetVisible(layout.SelfExtraction);
   if (layout.SfxPage) Notebook2->SetPageIndex(static_cast<int>(*layout.SfxPage));
   ZipCompress->SetVisible(layout.ZipCompression);
   cabCompress->SetVisible(!layout.ZipCompression);
@@ -297,15 +261,15 @@ void TForm1::ShowFirstPages() {
 void TForm1::ShowPage(int page) {
   Notebook1->SetPageIndex(page);
   for (UINT id = cmNavArchiveInfo; id <= cmNavSelfExtraction; ++id)
-    menu_->SetChecked(id, static_cast<int>(id - cmNavArchiveInfo) == page);
+    MenuItem(id)->SetChecked(static_cast<int>(id - cmNavArchiveInfo) == page);
 }
 
 void TForm1::LockForBuild() {
   rememberedPage_ = Notebook1->PageIndex();
   Notebook1->SetEnabled(false);
   SideBar1->SetEnabled(false);
-  menu_->SetTopEnabled("&File", false);
-  menu_->SetTopEnabled("&Navigate", false);
+  File1->SetEnabled(false);
+  Navigate1->SetEnabled(false);
   for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
   Notebook1->SetPageIndex(pgProcessing);
   WorkingIcon->SetAnimated(true);
@@ -316,8 +280,8 @@ void TForm1::UnlockAfterBuild() {
   Notebook1->SetPageIndex(rememberedPage_);
   Notebook1->SetEnabled(true);
   SideBar1->SetEnabled(true);
-  menu_->SetTopEnabled("&File", true);
-  menu_->SetTopEnabled("&Navigate", true);
+  File1->SetEnabled(true);
+  Navigate1->SetEnabled(true);
   for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
 }
 
@@ -404,6 +368,8 @@ void TForm1::HelpPageClick(TComponent* sender) {
   }
 }
 
+void TForm1::MenuClick(TComponent* sender) { Command(static_cast<UINT>(sender->Tag)); }
+
 void TForm1::FormCloseQuery(TComponent*, bool& canClose) { canClose = commands_.CloseQuery(); }
 
 void TForm1::FormResize(TComponent*) {
@@ -438,7 +404,8 @@ void TForm1::Command(UINT id) {
     case cmNavHelpPage:
     case cmNavCompression:
     case cmNavSelfExtraction:
-      if (!commands_.Building()) ShowPage(static_cast<int>(id - cmNavArchiveInfo));
+      // A hidden item's shortcut still reaches here: its page stays away.
+      if (!commands_.Building() && MenuItem(id)->Visible()) ShowPage(static_cast<int>(id - cmNavArchiveInfo));
       break;
     case cmHelpContents: HelpContents(); break;
     case cmHelpIntroduction: Application().HelpJump("BigWelcome"); break;
@@ -447,18 +414,4 @@ void TForm1::Command(UINT id) {
     case cmHelpAbout: if (AboutBox) AboutBox->ShowAbout(false); break;
     default: break;
   }
-}
-
-void TForm1::WndProc(TMessage& m) {
-  // Menu commands and shortcuts (no control sends them).
-  if (m.Msg == WM_COMMAND && m.LParam == 0 && HIWORD(m.WParam) <= 1) {
-    try {
-      Command(LOWORD(m.WParam));
-    } catch (...) {
-      Application().HandleException();
-    }
-    m.Result = 0;
-    return;
-  }
-  TForm::WndProc(m);
 }

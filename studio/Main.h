@@ -7,8 +7,10 @@
 
 #include "About.h"
 #include "AniFile.h"
+#include "AnimMenus.h"
 #include "ComCtrls.h"
 #include "DirTree.h"
+#include "Dock.h"
 #include "DropCombo.h"
 #include "ExtCtrls.h"
 #include "FileExplorer.h"
@@ -17,9 +19,9 @@
 #include "MainCommands.h"
 #include "ProjectFileDisk.h"
 #include "SideBar.h"
-#include "StudioControls.h"
 #include "TabSet.h"
 #include "ToolKit.h"
+#include "Toolbar.h"
 
 // Menu commands.
 enum TStudioCommand : UINT {
@@ -31,7 +33,7 @@ enum TStudioCommand : UINT {
 // Pages of `Notebook1`.
 enum TStudioPage { pgArchiveInfo, pgSourceFiles, pgHelp, pgCompression, pgSelfExtraction, pgProcessing };
 
-class TForm1 : public TForm, public IStudioControls, public IStudioView {
+class TForm1 : public AnimMenus::TForm, public IStudioControls, public IStudioView {
 public:
   explicit TForm1(TComponent* owner);
   ~TForm1() override;
@@ -59,7 +61,8 @@ public:
   void ShowPage(int page);
   const std::string& ProjectCaption() const { return projectCaption_; }
   std::string StatusText() const { return TheStatusBar->SimpleText(); }
-  TMenuBar& Menu() { return *menu_; }
+  // The menu item of a command.
+  TMenuItem* MenuItem(UINT id) const;
   // Tests point the program's folder elsewhere.
   void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
 
@@ -112,7 +115,10 @@ public:
   TSideBarPage *SideBasic = nullptr, *SideSettings = nullptr;
   TSideBarButton* SideSelfExtraction = nullptr;
   TImageList* SideBarImages = nullptr;
-  TPanel* ToolBar1 = nullptr;
+  TDock* Dock1 = nullptr;
+  TAnimMainMenu* MenuBar1 = nullptr;
+  TToolbar* ToolBar1 = nullptr;
+  TMenuItem *File1 = nullptr, *Navigate1 = nullptr, *Help1 = nullptr;
   TToolbarButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
                  *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
   TAniIcon* WorkingIcon = nullptr;
@@ -134,11 +140,9 @@ public:
   void SideBarClick(TComponent* sender);
   void ToolButtonClick(TComponent* sender);
   void HelpPageClick(TComponent* sender);
+  void MenuClick(TComponent* sender);
   void FormCloseQuery(TComponent*, bool& canClose);
   void FormResize(TComponent*);
-
-protected:
-  void WndProc(TMessage& m) override;
 
 private:
   // The side bar's icons, the toolbar's glyphs and the processing page's
@@ -151,7 +155,6 @@ private:
 
   TDiskProjectFiles files_;
   TStudioCommands commands_;
-  std::unique_ptr<TMenuBar> menu_;
   std::string projectCaption_ = kUntitledCaption;
   std::string programFolder_;
   int rememberedPage_ = pgArchiveInfo;

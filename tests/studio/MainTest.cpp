@@ -50,7 +50,8 @@ void CtrlKey(HWND wnd, WORD key, bool ctrl = true) {
 }
 
 // A click of the mouse on a control, as its window gets it; a disabled
-// graphic control gets none.
+// graphic control gets none. The release is queued first: a press that
+// starts a loop of its own (a toolbar's drag, say) finds it there.
 void ClickControl(TControl* c) {
   TWinControl* parent = c->Parent();
   POINT at{c->Left() + c->Width() / 2, c->Top() + c->Height() / 2};
@@ -59,8 +60,8 @@ void ClickControl(TControl* c) {
   SetCursorPos(screen.x, screen.y);
   LPARAM lp = MAKELPARAM(at.x, at.y);
   SendMessageA(parent->Handle(), WM_MOUSEMOVE, 0, lp);
+  PostMessageA(parent->Handle(), WM_LBUTTONUP, 0, lp);
   SendMessageA(parent->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, lp);
-  SendMessageA(parent->Handle(), WM_LBUTTONUP, 0, lp);
   Application().ProcessMessages();
 }
 
@@ -110,8 +111,8 @@ TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_EQ(now, fresh);
   EXPECT_FALSE(form->TestButton->Enabled());
   EXPECT_EQ(form->Notebook1->PageIndex(), pgArchiveInfo);
-  EXPECT_TRUE(form->Menu().Checked(cmNavArchiveInfo));
-  EXPECT_FALSE(form->Menu().Visible(cmNavSelfExtraction));
+  EXPECT_TRUE(form->MenuItem(cmNavArchiveInfo)->Checked());
+  EXPECT_FALSE(form->MenuItem(cmNavSelfExtraction)->Visible());
   EXPECT_EQ(form->SourceDirView->Directory().back(), '\\');
   // The page area fills what the tool bar, side bar and status bar leave.
   TPage* page = form->Notebook1->Page(pgArchiveInfo);
@@ -204,7 +205,7 @@ TEST_F(StudioMain, KindButtonsShowTheirControlsAndKeepDisabledValues) {
 
   form->r2->SetChecked(true);
   EXPECT_TRUE(form->SideSelfExtraction->Visible());
-  EXPECT_TRUE(form->Menu().Visible(cmNavSelfExtraction));
+  EXPECT_TRUE(form->MenuItem(cmNavSelfExtraction)->Visible());
   EXPECT_EQ(form->SfxPage(), TSfxPage::Cab);
   form->r4->SetChecked(true);
   EXPECT_EQ(form->SfxPage(), TSfxPage::Zip);
@@ -227,8 +228,8 @@ TEST_F(StudioMain, MenuShortcutsRunTheirCommands) {
   HWND edit = form->e1->Handle();
   CtrlKey(edit, '2');
   EXPECT_EQ(form->Notebook1->PageIndex(), pgSourceFiles);
-  EXPECT_TRUE(form->Menu().Checked(cmNavSourceFiles));
-  EXPECT_FALSE(form->Menu().Checked(cmNavArchiveInfo));
+  EXPECT_TRUE(form->MenuItem(cmNavSourceFiles)->Checked());
+  EXPECT_FALSE(form->MenuItem(cmNavArchiveInfo)->Checked());
   CtrlKey(edit, '5');  // hidden for a cabinet archive
   EXPECT_EQ(form->Notebook1->PageIndex(), pgSourceFiles);
   CtrlKey(edit, '4');
@@ -258,6 +259,69 @@ TEST_F(StudioMain, MenuShortcutsRunTheirCommands) {
                                                         std::string("|mailto:") + kMakerMail + "|"}));
 }
 
+// The dock: the menu bar in its first row, the "Standard" toolbar in the
+// second; the menu's items with their shortcuts, and their status texts.
+TEST_F(StudioMain, MenuBarAndToolbar) {
+  EXPECT_EQ(form->MenuBar1->Parent(), form->Dock1);
+  EXPECT_EQ(form->ToolBar1->Parent(), form->Dock1);
+  EXPECT_EQ(form->MenuBar1->DockRow(), 0);
+  EXPECT_EQ(form->ToolBar1->DockRow(), 1);
+  EXPECT_EQ(form->ToolBar1->Caption(), "Standard");
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);  // the bar shows the menu
+  std::vector<std::string> tops;
+  for (TMenuBarButton* b : form->MenuBar1->Buttons()) tops.push_back(b->Caption());
+  EXPECT_EQ(tops, (std::vector<std::string>{"&File", "&Navigate", "&Help"}));
+  std::vector<std::string> tools;
+  for (TControl* c : form->ToolBar1->ControlOrder())
+    tools.push_back(dynamic_cast<TToolbarButton*>(c) ? dynamic_cast<TToolbarButton*>(c)->Caption() : "|");
+  EXPECT_EQ(tools, (std::vector<std::string>{"New", "Open", "Save", "|", "Build Archive",
+                                             "Test Self-Extracting Archive", "|", "Help", "VEXA On the Web"}));
+  EXPECT_TRUE(form->HelpButton->Showing());
+  EXPECT_GE(form->Notebook1->Top(), form->Dock1->Top() + form->Dock1->Height() + 3);
+
+  struct Row {
+    UINT id;
+    const char* caption;
+    const char* shortcut;
+  } rows[] = {
+      {cmNew, "&New", "Ctrl+N"},
+      {cmOpen, "&Open...", "Ctrl+O"},
+      {cmSave, "&Save", "Ctrl+S"},
+      {cmSaveAs, "Save &As...", "Ctrl+A"},
+      {cmBuild, "&Build Archive!", "Ctrl+F9"},
+      {cmExit, "E&xit", ""},
+      {cmNavArchiveInfo, "&General Archive Information", "Ctrl+1"},
+      {cmNavSourceFiles, "&Source Files", "Ctrl+2"},
+      {cmNavHelpPage, "&For Your Information", "Ctrl+3"},
+      {cmNavCompression, "&Compression Options", "Ctrl+4"},
+      {cmNavSelfExtraction, "Self-E&xtraction Settings", "Ctrl+5"},
+      {cmHelpContents, "&Contents", "F1"},
+      {cmHelpIntroduction, "&Introduction", ""},
+      {cmHelpWeb, "&VEXA On the Web...", ""},
+      {cmHelpMail, "Send Us &E-Mail", ""},
+      {cmHelpAbout, "&About...", ""},
+  };
+  for (const Row& row : rows) {
+    TMenuItem* item = form->MenuItem(row.id);
+    ASSERT_NE(item, nullptr) << row.caption;
+    EXPECT_EQ(item->Caption(), row.caption);
+    EXPECT_EQ(ShortCutToText(item->ShortCut()), row.shortcut) << row.caption;
+    EXPECT_NE(item->Hint().find('|'), std::string::npos) << row.caption;
+  }
+
+  // An item the keyboard selects puts its text into the status bar.
+  TMenuBarButton* file = form->MenuBar1->Buttons().front();
+  PrepareKeyboardOpen(file);
+  file->Click();
+  TAnimPopupForm* level = InnermostPopupForm();
+  ASSERT_NE(level, nullptr);
+  level->SelectItem(1);
+  Application().ProcessMessages();
+  EXPECT_EQ(form->StatusText(), "Open a project file");
+  CloseActiveMenus(false);
+  Application().ProcessMessages();
+}
+
 TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
   FillValid(dir / "Out Put\\Setup.exe");
   form->r2->SetChecked(true);
@@ -270,8 +334,8 @@ TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
     EXPECT_FALSE(form->BuildButton->Enabled());
     EXPECT_FALSE(form->NewButton->Enabled());
     EXPECT_TRUE(form->HelpButton->Enabled());
-    EXPECT_FALSE(form->Menu().TopEnabled("&File"));
-    EXPECT_TRUE(form->Menu().TopEnabled("&Help"));
+    EXPECT_FALSE(form->File1->Enabled());
+    EXPECT_TRUE(form->Help1->Enabled());
     EXPECT_EQ(form->StatusText(), "Processing Your Request...");
     // The close box and Ctrl+F9 while the build lets messages run.
     PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -287,7 +351,7 @@ TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
   EXPECT_EQ(build.Runs, 1);
   EXPECT_EQ(form->Notebook1->PageIndex(), pgCompression);
   EXPECT_TRUE(form->Notebook1->Enabled());
-  EXPECT_TRUE(form->Menu().TopEnabled("&File"));
+  EXPECT_TRUE(form->File1->Enabled());
   EXPECT_EQ(form->StatusText(), "");
   EXPECT_TRUE(form->TestButton->Enabled());
   // The question of the test run, then the run itself, quoted.
@@ -426,7 +490,7 @@ TEST_F(StudioMain, KindTable) {
     ASSERT_TRUE(row.kind->Checked());
     EXPECT_TRUE(form->ProjectModified());
     EXPECT_EQ(form->SideSelfExtraction->Visible(), row.selfExtracting);
-    EXPECT_EQ(form->Menu().Visible(cmNavSelfExtraction), row.selfExtracting);
+    EXPECT_EQ(form->MenuItem(cmNavSelfExtraction)->Visible(), row.selfExtracting);
     EXPECT_EQ(form->SfxPage(), row.sfxPage);
     EXPECT_EQ(form->ZipCompress->Visible(), row.zipLevels);
     EXPECT_EQ(form->cabCompress->Visible(), !row.zipLevels);
