@@ -269,6 +269,21 @@ TEST(Docks, HidingADockedBarLeavesItsRow) {
   EXPECT_TRUE(IsWindowVisible(a->Handle()));
 }
 
+TEST(Docks, FreeingTheFormRaisesNoBarEvents) {
+  std::vector<std::string> events;
+  {
+    TDockForm f;
+    TToolbar* a = f.Bar(f.top, 2);
+    f.Bar(f.left, 1);
+    f.Bar(nullptr, 1);
+    for (TDock* d : {f.top, f.left})
+      d->OnInsertRemoveBar = [&events](TComponent*, bool in, TCustomToolWindow*) { events.push_back(in ? "joined" : "left"); };
+    a->OnDockChanging = [&events](TComponent*) { events.push_back("DockChanging"); };
+    a->OnVisibleChanged = [&events](TComponent*) { events.push_back("VisibleChanged"); };
+  }
+  EXPECT_TRUE(events.empty()) << events.front();
+}
+
 // ---- The drag loop
 
 namespace {

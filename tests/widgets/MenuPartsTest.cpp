@@ -241,9 +241,9 @@ TEST(SystemMenu, CopiesTheWindowsMenuWithItsStates) {
     }
     for (auto& n : r.disabled) {
       SCOPED_TRACE(n);
-      if (TMenuItem* item = row(menu, n.c_str())) {
-        EXPECT_FALSE(item->Enabled());
-      }
+      TMenuItem* item = row(menu, n.c_str());
+      ASSERT_NE(item, nullptr);
+      EXPECT_FALSE(item->Enabled());
     }
     TMenuItem* close = row(menu, "SYSTEMCLOSE");
     ASSERT_NE(close, nullptr);

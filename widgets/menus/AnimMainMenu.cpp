@@ -10,7 +10,6 @@
 #include "Seam.h"
 
 namespace {
-constexpr UINT kItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 // Posted to a bar whose top item was freed: its buttons are made again
 // once the item is gone.
 constexpr UINT kRebuildMessage = WM_APP + 0x3A1;
@@ -25,11 +24,10 @@ bool reopenPending = false;
 // The item's unchecked picture in its parent's Windows menu, copied.
 HBITMAP ItemGlyph(TMenuItem* item) {
   if (!item || !item->Parent() || !item->Parent()->HandleAllocated()) return nullptr;
-  MENUITEMINFOA info{};
-  info.cbSize = kItemInfoSize;
-  info.fMask = MIIM_CHECKMARKS;
-  if (!GetMenuItemInfoA(item->Parent()->Handle(), item->Command(), FALSE, &info) || !info.hbmpUnchecked) return nullptr;
-  return static_cast<HBITMAP>(CopyImage(info.hbmpUnchecked, IMAGE_BITMAP, 0, 0, 0));
+  TMenuPosition position;
+  if (!ReadMenuPosition(item->Parent()->Handle(), item->Command(), false, position) || !position.Info.hbmpUnchecked)
+    return nullptr;
+  return static_cast<HBITMAP>(CopyImage(position.Info.hbmpUnchecked, IMAGE_BITMAP, 0, 0, 0));
 }
 
 void SetBold(TFont& font, bool bold) {

@@ -9,7 +9,6 @@
 #include "MenuGlyphs.h"
 
 namespace {
-constexpr UINT kItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kRequestDelay = 250;
 
 // Randomize, as the unit starts.
@@ -54,14 +53,9 @@ void CopySystemMenuItems(TComponent* owner, HWND window, HMENU menu, TMenuItem* 
   bool defaultSeen = false;
   int count = GetMenuItemCount(menu);
   for (int pos = 0; pos < count; ++pos) {
-    char text[256] = {};
-    MENUITEMINFOA info{};
-    info.cbSize = kItemInfoSize;
-    info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS;
-    info.dwTypeData = text;
-    info.cch = sizeof(text) - 1;
-    if (!GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info)) continue;
-    text[sizeof(text) - 1] = '\0';
+    TMenuPosition position;
+    if (!ReadMenuPosition(menu, static_cast<UINT>(pos), true, position)) continue;
+    const MENUITEMINFOA& info = position.Info;
     auto* item = new AnimMenus::TMenuItem(owner);
     bool enabled = !(info.fState & (MFS_GRAYED | MFS_DISABLED)) && CommandAllowed(window, info.wID);
     item->SetEnabled(enabled);
@@ -79,13 +73,8 @@ void CopySystemMenuItems(TComponent* owner, HWND window, HMENU menu, TMenuItem* 
     if (info.fType & MFT_SEPARATOR) {
       item->SetCaption("-");
     } else {
-      std::string caption = text, shortcut;
-      if (size_t tab = caption.find('\t'); tab != std::string::npos) {
-        shortcut = caption.substr(tab + 1);
-        caption.resize(tab);
-      }
-      item->SetCaption(caption);
-      item->SetShortCut(TextToShortCut(shortcut));
+      item->SetCaption(position.Caption);
+      item->SetShortCut(TextToShortCut(position.ShortCutText));
       if (const char* name = nullptr; IsSystemName(info.wID & 0xFFF0, name)) {
         if (TComponent* old = owner->FindComponent(name)) delete old;
         item->SetName(name);

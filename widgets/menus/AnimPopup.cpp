@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "AnimMainMenu.h"
 #include "AnimMenus.h"
@@ -14,6 +15,7 @@
 #include "Seam.h"
 
 namespace {
+// The item record of older systems: everything before the picture handle.
 constexpr UINT kItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kSubmenuDelay = 250;
 
@@ -95,6 +97,20 @@ void ShowMenuCaret() {
 }
 
 bool MenuCaretHidden() { return caretHidden; }
+
+bool ReadMenuPosition(HMENU menu, UINT position, bool byPosition, TMenuPosition& out) {
+  char text[256] = {};
+  out = TMenuPosition{};
+  out.Info.cbSize = kItemInfoSize;
+  out.Info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS;
+  out.Info.dwTypeData = text;
+  out.Info.cch = sizeof(text) - 1;
+  if (!GetMenuItemInfoA(menu, position, byPosition, &out.Info)) return false;
+  out.Info.dwTypeData = nullptr;
+  out.Info.cch = 0;
+  if (!(out.Info.fType & MFT_SEPARATOR)) std::tie(out.Caption, out.ShortCutText) = SplitAtTab(text);
+  return true;
+}
 
 void PlayMenuSound(const char* name) {
   if (name && *name) Seam().PlaySystemSound(name);
@@ -333,13 +349,9 @@ void TAnimPopupForm::ReadRows() {
   int count = GetMenuItemCount(menuHandle_);
   for (int i = 0; i < count; ++i) {
     TRow row;
-    char text[256] = {};
-    MENUITEMINFOA info{};
-    info.cbSize = kItemInfoSize;
-    info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS;
-    info.dwTypeData = text;
-    info.cch = sizeof(text) - 1;
-    row.Valid = GetMenuItemInfoA(menuHandle_, static_cast<UINT>(i), TRUE, &info) != FALSE;
+    TMenuPosition position;
+    row.Valid = ReadMenuPosition(menuHandle_, static_cast<UINT>(i), true, position);
+    const MENUITEMINFOA& info = position.Info;
     if (row.Valid) {
       row.Type = info.fType;
       row.State = info.fState;
@@ -350,12 +362,10 @@ void TAnimPopupForm::ReadRows() {
       if (row.Type & MFT_SEPARATOR) {
         row.Shape.Kind = TRowKind::rkSeparator;
       } else {
-        text[sizeof(text) - 1] = '\0';
-        auto [caption, shortcut] = SplitAtTab(text);
-        row.Caption = caption;
-        row.ShortCutText = shortcut;
-        if (caption.size() > 2 && caption.compare(0, 2, "::") == 0)
-          row.Control = dynamic_cast<TControl*>(FindComponent(caption.substr(2)));
+        row.Caption = position.Caption;
+        row.ShortCutText = position.ShortCutText;
+        if (row.Caption.size() > 2 && row.Caption.compare(0, 2, "::") == 0)
+          row.Control = dynamic_cast<TControl*>(FindComponent(row.Caption.substr(2)));
         if (row.Control) {
           row.Shape.Kind = TRowKind::rkControl;
           row.Shape.ControlHeight = row.Control->Height();

@@ -266,3 +266,12 @@ bool MenuCaretHidden();
 
 // Plays a system sound through the seam.
 void PlayMenuSound(const char* name);
+
+// One position of a Windows menu as the menus read it (the item record of
+// older systems, without its picture handle): type, state, identifier,
+// submenu and check bitmaps, and its text split at the first tab.
+struct TMenuPosition {
+  MENUITEMINFOA Info{};
+  std::string Caption, ShortCutText;
+};
+bool ReadMenuPosition(HMENU menu, UINT position, bool byPosition, TMenuPosition& out);

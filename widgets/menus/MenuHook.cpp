@@ -93,10 +93,9 @@ bool PopupKey(MSG& msg, TAnimMainMenu* bar, TForm* form) {
       int sel = target->Selected();
       bool hasSub = sel >= 0 && target->RowItem(sel) && target->RowItem(sel)->Count() > 0;
       if (!hasSub && sel >= 0 && !target->RowItem(sel)) {
-        MENUITEMINFOA info{};
-        info.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
-        info.fMask = MIIM_SUBMENU;
-        hasSub = GetMenuItemInfoA(target->MenuHandle(), static_cast<UINT>(sel), TRUE, &info) && info.hSubMenu;
+        TMenuPosition position;
+        hasSub = ReadMenuPosition(target->MenuHandle(), static_cast<UINT>(sel), true, position) &&
+                 position.Info.hSubMenu;
       }
       if (hasSub) {
         target->OpenSubmenu();
