@@ -594,18 +594,27 @@ private:
   TProgressForm* form_;
 };
 
+// The main window and the real build window, over a program folder with
+// the shipped files.
+struct TStudioWithBuild {
+  explicit TStudioWithBuild(const std::string& programFolder) {
+    CopyShippedFiles(programFolder);
+    form.SetProgramFolder(programFolder + "\\");
+    progress.Settings = &form.Settings();
+    progress.ProgramFolder = programFolder;
+    form.SetBuildWindow(&window);
+    form.Show();
+  }
+  TForm1 form{nullptr};
+  TProgressForm progress{nullptr};
+  TRealBuild window{&progress};
+};
+
 TEST(StudioBuild, EachKindFromTheSampleProject) {
   TRobot robot;
   TTempDir program, out;
-  CopyShippedFiles(program.Path());
-  TForm1 form(nullptr);
-  form.SetProgramFolder(program.Path() + "\\");
-  TProgressForm progress(nullptr);
-  progress.Settings = &form.Settings();
-  progress.ProgramFolder = program.Path();
-  TRealBuild window(&progress);
-  form.SetBuildWindow(&window);
-  form.Show();
+  TStudioWithBuild studio(program.Path());
+  TForm1& form = studio.form;
 
   form.e1->SetText("Sample");
   form.AddSource({SourcePath("samples/project/readme.txt"), kFileImage});
@@ -669,22 +678,14 @@ std::map<std::string, std::string> FilesBelow(const std::string& folder, const s
 TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
   TRobot robot;
   TTempDir program, work;
-  CopyShippedFiles(program.Path());
+  TStudioWithBuild studio(program.Path());
+  TForm1& form = studio.form;
   WriteFileBytes(program / "DataFlag.Da2", "");
   const std::string source = work / "My Files", target = work / "Unpacked";
   MakeDirs(source + "\\docs");
   WriteFileBytes(source + "\\readme.txt", "Read me first.");
   WriteFileBytes(source + "\\docs\\guide.txt", "A guide.");
   MakeDirs(target);
-
-  TForm1 form(nullptr);
-  form.SetProgramFolder(program.Path() + "\\");
-  TProgressForm progress(nullptr);
-  progress.Settings = &form.Settings();
-  progress.ProgramFolder = program.Path();
-  TRealBuild window(&progress);
-  form.SetBuildWindow(&window);
-  form.Show();
   HWND keys = form.e1->Handle();
   auto click = [](TWinControl* c) { SendMessageA(c->Handle(), BM_CLICK, 0, 0); };
 
