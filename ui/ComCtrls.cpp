@@ -610,6 +610,11 @@ void TListView::HandleCreated() {
   if (updating_) SendMessageA(h, WM_SETREDRAW, FALSE, 0);
 }
 
+void TListView::Loaded() {
+  TStdControl::Loaded();
+  RecreateWnd();
+}
+
 void TListView::DestroyWnd() {
   for (auto& i : items_) i->selected_ = i->Selected();
   TStdControl::DestroyWnd();

@@ -29,7 +29,14 @@ std::vector<std::string> TRobot::BoxLines() const {
   return lines;
 }
 
-bool TRobot::FileDialog(OPENFILENAMEA& ofn) {
+bool TRobot::FileDialog(OPENFILENAMEA& ofn, bool save) {
+  TShownDialog shown;
+  shown.Save = save;
+  // The filter is double-NUL-terminated: its parts, each ended by a NUL.
+  for (const char* part = ofn.lpstrFilter; part && *part; part += std::strlen(part) + 1)
+    shown.Filter += (shown.Filter.empty() ? "" : "|") + std::string(part);
+  shown.DefaultExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "";
+  Dialogs.push_back(shown);
   if (FileNames.empty()) { ++Unscripted; return false; }
   std::string name = FileNames.front();
   FileNames.pop_front();
@@ -46,8 +53,8 @@ bool TRobot::FileDialog(OPENFILENAMEA& ofn) {
   return true;
 }
 
-bool TRobot::OpenFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn); }
-bool TRobot::SaveFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn); }
+bool TRobot::OpenFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn, false); }
+bool TRobot::SaveFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn, true); }
 
 std::string TRobot::BrowseForFolder(HWND, const std::string&, const std::string&) {
   if (Folders.empty()) { ++Unscripted; return {}; }

@@ -14,6 +14,13 @@ struct TShownBox {
   UINT Flags = 0;
 };
 
+// An open or save dialog as it was shown.
+struct TShownDialog {
+  bool Save = false;
+  std::string Filter;      // the filter's parts joined by '|'
+  std::string DefaultExt;
+};
+
 class TRobot : public ISeam {
 public:
   TRobot();
@@ -28,6 +35,7 @@ public:
 
   // Record
   std::vector<TShownBox> Boxes;
+  std::vector<TShownDialog> Dialogs;
   int Unscripted = 0;                     // boxes shown with no answer left
   std::vector<std::pair<std::string, UINT>> HelpCalls;   // file, command
   std::vector<std::string> ShellCalls;                   // "verb|file|params"
@@ -63,7 +71,7 @@ public:
   void Beep(UINT type) override;
 
 private:
-  bool FileDialog(OPENFILENAMEA& ofn);
+  bool FileDialog(OPENFILENAMEA& ofn, bool save);
   ISeam* previous_;
   TRealSeam real_;
 };
