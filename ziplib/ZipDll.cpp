@@ -340,6 +340,8 @@ bool RandomBytes(uint8_t* p, size_t n) { return RtlGenRandom(p, static_cast<ULON
 
 bool TZipRun::AddFile(TZipWriter& w, const TCandidate& c, bool& skipped) {
   skipped = false;
+  if (w.Entries().size() >= kMaxEntries)
+    return Message(zeTooLarge, "Too many files for one zip archive (at most 65534): " + c.Path), false;
   if (Callback(zcaFileBegins, zeNone, c.Size, c.Stored) == -1) return false;
   TFile f;
   if (!f.Open(c.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
