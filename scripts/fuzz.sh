@@ -5,6 +5,9 @@
 #   scripts/fuzz.sh [SECONDS [TARGET...]]     (default 60 seconds, every target)
 #
 # TZ_FUZZ_JOBS (default 1) is the number of processes each target runs in.
+# AddressSanitizer keeps 32 MB of freed memory in quarantine rather than
+# 256 MB: memory stays warm and runs go about twice as fast (ASAN_OPTIONS
+# set by the caller wins).
 # A run goes on past a finding; every finding is kept, with the command that
 # repeats it, in build/host/fuzz/<target>/findings/. What a target learnt
 # stays in its corpus/ folder for the next run.
@@ -13,6 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 fuzz_jobs=${TZ_FUZZ_JOBS:-1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 case $seconds in ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]" >&2; exit 2;; esac
 
 ./scripts/install-deps.sh
