@@ -6,14 +6,10 @@
 #include <cctype>
 #include <vector>
 
-#include "ComCtrls.h"
-#include "Forms.h"
 #include "Guards.h"
 #include "Handles.h"
 #include "PathUtils.h"
 #include "ProgramFolder.h"
-#include "Seam.h"
-#include "StdCtrls.h"
 
 namespace {
 const char* const kWarning = "tidy-Zaderuzo - WARNiNG";
@@ -91,45 +87,47 @@ TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
       return {"The files were moved into the Zip Archive " + detail +
                   ", which was kept because the Self-Extractor could not be created.",
               kWarning, MB_ICONWARNING, true};
-    case M::Exception: return {detail, Application().Title(), MB_ICONERROR, true};
+    case M::Exception: return {detail, "", MB_ICONERROR, true};  // the application's title
   }
   return {};
 }
 
-TBuildSteps::TBuildSteps(const TBuildParts& parts, const IProjectSettings& settings, TBuildOptions options)
-    : ProgramFolder(::ProgramFolder()), parts_(parts), settings_(settings), options_(std::move(options)) {}
+TBuildSteps::TBuildSteps(IBuildView& view, TCabinetWriter& cabinet, TZipArchiver& zip,
+                         const IProjectSettings& settings, TBuildOptions options)
+    : ProgramFolder(::ProgramFolder()),
+      view_(view),
+      cabinet_(cabinet),
+      zip_(zip),
+      settings_(settings),
+      options_(std::move(options)) {}
 
 // ---------------------------------------------------------------------------
-// Small helpers over the window's controls
+// Small helpers over the view
 
 void TBuildSteps::Pump(int times) {
-  for (int i = 0; i < times; ++i) Application().ProcessMessages();
+  for (int i = 0; i < times; ++i) view_.ProcessMessages();
 }
 
-TTreeNode* TBuildSteps::RootLine(const std::string& text) { return parts_.Tree->AddChild(nullptr, text); }
-
-void TBuildSteps::StepLine(TTreeNode* root, const std::string& text) {
-  TTreeNode* node = parts_.Tree->AddChild(root, text);
-  parts_.Tree->SetTopItem(node);
+void TBuildSteps::ClearLog() {
+  view_.ClearLog();
+  firstRoot_ = creatingExe_ = kNoLogLine;
 }
 
-bool TBuildSteps::CancelRequested() const { return parts_.CancelFlag->Caption() == kRequested; }
-
-void TBuildSteps::SetCancelFlag(const std::string& text) { parts_.CancelFlag->SetCaption(text); }
-
-void TBuildSteps::SetLabel(TCustomLabel* label, const std::string& text) {
-  if (label) label->SetCaption(text);
+TLogLine TBuildSteps::RootLine(const std::string& text) {
+  TLogLine line = view_.AddRootLine(text);
+  if (firstRoot_ == kNoLogLine) firstRoot_ = line;
+  return line;
 }
 
-void TBuildSteps::Show(TBuildMessage id, const std::string& detail) {
-  TBuildBox box = BuildBox(id, detail);
-  Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text, box.Caption, box.Flags);
-}
+void TBuildSteps::StepLine(TLogLine root, const std::string& text) { view_.AddStepLine(root, text); }
 
-void TBuildSteps::StartClip(bool copyClip) {
-  parts_.Animation->SetCommonAVI(copyClip ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);
-  parts_.Animation->SetActive(true);
-}
+bool TBuildSteps::CancelRequested() const { return view_.CancelFlag() == kRequested; }
+
+void TBuildSteps::SetCancelFlag(const std::string& text) { view_.SetCancelFlag(text); }
+
+int TBuildSteps::Show(TBuildMessage id, const std::string& detail) { return view_.ShowMessage(BuildBox(id, detail)); }
+
+void TBuildSteps::StartClip(bool copyClip) { view_.StartClip(copyClip ? TBuildClip::CopyFile : TBuildClip::FindFolder); }
 
 void TBuildSteps::RemoveSpools(const std::string& except) {
   for (const std::string& name : {SpoolCab(), SpoolZip(), SpoolExe()})
@@ -159,7 +157,7 @@ bool TBuildSteps::KeepMovedFiles(const std::string& output) {
 }
 
 void TBuildSteps::Unlock() {
-  if (locked_ && options_.Unlock) options_.Unlock();
+  if (locked_) view_.UnlockButtons();
   locked_ = false;
 }
 
@@ -194,47 +192,51 @@ bool TBuildSteps::Proceed(bool& leaveOpen) {
   try {
     return RunKind(*kind_, leaveOpen);
   } catch (const std::exception& e) {
-    // The build is abandoned whole: nothing half-written stays behind.
-    try {
-      parts_.Cabinet->Close();
-    } catch (const std::exception&) {
-    }
-    parts_.Zip->Cancel = false;
-    Unlock();
-    DeleteIfExists(output);
-    const std::string kept = KeepMovedFiles(output) ? ProgramFolder + SpoolZip() : std::string();
-    RemoveSpools(kept);
-    SetCancelFlag(kNone);
-    Show(TBuildMessage::Exception, e.what());
-    leaveOpen = *kind_ == akCabinetArchive;
-    return false;
+    Abandon(output, e.what(), leaveOpen);
+  } catch (...) {
+    Abandon(output, "Unknown error", leaveOpen);
   }
+  return false;
+}
+
+void TBuildSteps::Abandon(const std::string& output, const std::string& message, bool& leaveOpen) {
+  try {
+    cabinet_.Close();
+  } catch (const std::exception&) {
+  }
+  zip_.Cancel = false;
+  Unlock();
+  DeleteIfExists(output);
+  const std::string kept = KeepMovedFiles(output) ? ProgramFolder + SpoolZip() : std::string();
+  RemoveSpools(kept);
+  SetCancelFlag(kNone);
+  Show(TBuildMessage::Exception, message);
+  leaveOpen = *kind_ == akCabinetArchive;
 }
 
 void TBuildSteps::GatherPatterns(const char* rootLine) {
-  parts_.Tree->Clear();
+  ClearLog();
   RootLine(rootLine);
-  parts_.Patterns->ClearItems();
-  parts_.Progress->SetPosition(0);
+  patterns_.clear();
+  view_.SetProgressPosition(0);
   std::vector<TSourceItem> sources = settings_.Sources();
   for (auto it = sources.rbegin(); it != sources.rend(); ++it) {
     if (it->IsFolder ? FolderExistsStr(it->Path) : FileExistsStr(it->Path))
-      parts_.Patterns->AddItem(CabinetPattern(*it));
+      patterns_.push_back(CabinetPattern(*it));
   }
-  parts_.Tree->Clear();
+  ClearLog();
   StartClip(true);
 }
 
 bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
   const std::string output = settings_.OutputFileName();
+  // The Wizard's page locks its buttons here; the build window has none.
   auto lockForArchive = [&] {
-    if (options_.Lock) {
-      options_.Lock();
-      locked_ = true;
-      parts_.Tree->Clear();
-      StartClip(true);
-      Pump();
-    }
+    view_.LockButtons();
+    locked_ = true;
+    ClearLog();
+    StartClip(true);
+    Pump();
   };
   auto failedArchive = [&](const std::string& target, TBuildMessage warning) {
     Unlock();
@@ -282,10 +284,6 @@ bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
       return true;
     }
     case akZipArchive: {
-      if (!options_.Lock) {
-        parts_.Tree->Clear();
-        StartClip(true);
-      }
       lockForArchive();
       if (MakeZip(output)) {
         Unlock();
@@ -295,10 +293,6 @@ bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
       return false;
     }
     case akZipSFX: {
-      if (!options_.Lock) {
-        parts_.Tree->Clear();
-        StartClip(true);
-      }
       lockForArchive();
       const std::string spool = ProgramFolder + SpoolZip();
       if (!MakeZip(spool)) {
@@ -328,15 +322,14 @@ bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
 // The archive steps
 
 bool TBuildSteps::AddCabinet(const std::string& target) {
-  SetLabel(parts_.TargetLabel, ExtractFileName(settings_.OutputFileName()));
-  TTreeNode* root = RootLine("Creating Package...");
+  view_.ShowTarget(ExtractFileName(settings_.OutputFileName()));
+  TLogLine root = RootLine("Creating Package...");
   TCabinetCompression value =
       settings_.CabCompression() != ccLZX ? CompressionMSZip() : CompressionLZX(21);
-  TCabinetWriter& cab = *parts_.Cabinet;
+  TCabinetWriter& cab = cabinet_;
   cab.Open(target, "", kMaxCabinetSize, kFolderThreshold, 0);
-  const std::vector<std::string> patterns = parts_.Patterns->Items();
-  parts_.Progress->SetMax(static_cast<int>(patterns.size()));
-  parts_.Progress->SetStep(1);
+  const std::vector<std::string> patterns = patterns_;
+  view_.SetProgressRange(0, static_cast<int>(patterns.size()));
   int added = 0;
   for (auto it = patterns.rbegin(); it != patterns.rend(); ++it) {
     Pump(options_.MessagesBeforePattern);
@@ -352,11 +345,10 @@ bool TBuildSteps::AddCabinet(const std::string& target) {
       const std::string name = fd.cFileName;
       if (name == "." || name == ".." || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
       const std::string full = folder + name;
-      parts_.Progress->StepIt();
-      SetLabel(parts_.SourceLabel, full);
+      view_.StepProgress();
+      view_.ShowSource(full);
       StepLine(root, "File \"" + full + "\" in Package.");
       Pump(options_.MessagesAfterFileLine);
-      parts_.CancelFlag->Repaint();
       if (CancelRequested()) {
         cab.FlushCabinet(false);
         cab.Close();
@@ -377,13 +369,13 @@ bool TBuildSteps::AddCabinet(const std::string& target) {
   }
   cab.FlushCabinet(false);
   cab.Close();
-  parts_.Tree->SetTopItem(RootLine("Cabinet Archive Build Successful."));
+  view_.ScrollLogTo(RootLine("Cabinet Archive Build Successful."));
   Pump(2);
   return FileExistsStr(target);
 }
 
 bool TBuildSteps::MakeZip(const std::string& target) {
-  TZipArchiver& zip = *parts_.Zip;
+  TZipArchiver& zip = zip_;
   SetCancelFlag("");
   zip.AddOptions.Clear();
   zip.FSpecArgsList().clear();
@@ -434,7 +426,7 @@ bool TBuildSteps::MakeZip(const std::string& target) {
 bool TBuildSteps::MakeSFX(const std::string& zipPath, const std::string& output) {
   const int style = settings_.ZipSFXStyle();
   if (style == zsDOS) return MakeZipSFX(zipPath, output);
-  TZipArchiver& zip = *parts_.Zip;
+  TZipArchiver& zip = zip_;
   creatingExe_ = RootLine("Creating EXE");
   StepLine(creatingExe_, "Creating Data Section");
   zip.SetZipFilename(zipPath);
@@ -472,8 +464,8 @@ bool TBuildSteps::AppendStub(const std::string& stub, const std::string& archive
 
 bool TBuildSteps::StubStep(const std::string& stub, const std::string& archive, const std::string& output,
                            const std::string& targetText, TBuildMessage failure) {
-  SetLabel(parts_.SourceLabel, "Creating Self-Extracting Archive...");
-  SetLabel(parts_.TargetLabel, targetText);
+  view_.ShowSource("Creating Self-Extracting Archive...");
+  view_.ShowTarget(targetText);
   creatingExe_ = RootLine("Creating EXE");
   StepLine(creatingExe_, "Appending Executable Stub");
   if (!AppendStub(ProgramFolder + stub, archive, output)) {
@@ -501,12 +493,10 @@ bool TBuildSteps::MakeZipSFX(const std::string& zipPath, const std::string& outp
 
 void TBuildSteps::CancelClick() {
   const bool zipKind = kind_ == akZipArchive || kind_ == akZipSFX;
-  if (zipKind && !parts_.Zip->Busy()) return;
-  TBuildBox q = BuildBox(TBuildMessage::Q1);
-  if (Seam().ShowBox(nullptr, q.Text, q.Caption, q.Flags) == IDYES) {
+  if (zipKind && !zip_.Busy()) return;
+  if (Show(TBuildMessage::Q1) == IDYES) {
     SetCancelFlag(kRequested);
-    parts_.CancelFlag->Repaint();
-    if (zipKind) parts_.Zip->Cancel = true;
+    if (zipKind) zip_.Cancel = true;
   }
   Pump();
 }
@@ -516,22 +506,20 @@ void TBuildSteps::ZipProgress(ProgressType type, const std::string& fileName, in
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
     return c == '/' ? '\\' : static_cast<char>(std::tolower(c));
   });
-  TProgressBar& bar = *parts_.Progress;
   auto reset = [&] {
-    bar.SetRange(1, 10);
-    bar.SetStep(1);
-    bar.SetPosition(1);
+    view_.SetProgressRange(1, 10);
+    view_.SetProgressPosition(1);
   };
   switch (type) {
     case NewFile:
-      if (parts_.Tree->RootCount() > 0) StepLine(parts_.Tree->Root(0), "File '" + name + "' in package");
-      SetLabel(parts_.SourceLabel, name);
+      if (firstRoot_ != kNoLogLine) StepLine(firstRoot_, "File '" + name + "' in package");
+      view_.ShowSource(name);
       reset();
-      bar.SetMax(fileSize >= 65536 ? fileSize / 32768 : 1);
-      if (fileSize < 32768) bar.StepIt();
+      view_.SetProgressRange(1, fileSize >= 65536 ? fileSize / 32768 : 1);
+      if (fileSize < 32768) view_.StepProgress();
       break;
     case ProgressUpdate:
-      if (bar.Position() < bar.Max()) bar.StepIt();
+      if (view_.ProgressPosition() < view_.ProgressMax()) view_.StepProgress();
       break;
     case EndOfBatch: reset(); break;
   }

@@ -1,23 +1,18 @@
 // The steps of one package build, shared by the Studio's build window and
 // the Wizard's building page. They read the project through
-// IProjectSettings, log to the window's tree, and report through the
-// message table below.
+// IProjectSettings and report to their window through IBuildView: step
+// lines, progress, the cancel flag and the message table below. They know
+// no window controls.
 #pragma once
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Cabinet.h"
 #include "PathUtils.h"
 #include "ProjectSettings.h"
 #include "ZipArch.h"
-
-class TTreeView;
-class TTreeNode;
-class TProgressBar;
-class TAnimate;
-class TCustomLabel;
-class TListBox;
 
 // The messages of a build.
 enum class TBuildMessage { W1, W2, W3, W4, W5, I1, I2, E1, E2, E3, C1, Q1, OldOutput, MovedFilesKept, Exception };
@@ -31,18 +26,52 @@ struct TBuildBox {
 // the file of I1, I2, OldOutput and MovedFilesKept, the message of Exception.
 TBuildBox BuildBox(TBuildMessage id, const std::string& detail = {});
 
-// The controls and components a build works with. The two labels are the
-// Studio's alone.
-struct TBuildParts {
-  TTreeView* Tree = nullptr;
-  TProgressBar* Progress = nullptr;
-  TAnimate* Animation = nullptr;
-  TCustomLabel* CancelFlag = nullptr;   // "Requested", "None" or empty
-  TListBox* Patterns = nullptr;         // gathered cabinet patterns
-  TCustomLabel* SourceLabel = nullptr;  // the file being added
-  TCustomLabel* TargetLabel = nullptr;  // the output's file name
-  TCabinetWriter* Cabinet = nullptr;
-  TZipArchiver* Zip = nullptr;
+// The step log's clips.
+enum class TBuildClip { CopyFile, FindFolder };
+
+// A line of the step log, as the view numbers it.
+using TLogLine = int;
+constexpr TLogLine kNoLogLine = -1;
+
+// What a build reports to its window. The Studio's build window and the
+// Wizard's building page each implement it.
+class IBuildView {
+public:
+  virtual ~IBuildView() = default;
+
+  // The step log: root lines at the top level, step lines under a root.
+  virtual void ClearLog() = 0;
+  virtual TLogLine AddRootLine(const std::string& text) = 0;
+  // Adds the line and scrolls it to the top of the log.
+  virtual void AddStepLine(TLogLine root, const std::string& text) = 0;
+  virtual void ScrollLogTo(TLogLine line) = 0;
+
+  // The progress bar; a step moves it by one.
+  virtual void SetProgressRange(int min, int max) = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  virtual void StepProgress() = 0;
+  virtual int ProgressPosition() const = 0;
+  virtual int ProgressMax() const = 0;
+
+  virtual void StartClip(TBuildClip clip) = 0;
+
+  // The cancel flag: "Requested", "None" or empty. Setting it repaints it.
+  virtual std::string CancelFlag() const = 0;
+  virtual void SetCancelFlag(const std::string& text) = 0;
+
+  // The file being added and the output's file name (the Studio's labels).
+  virtual void ShowSource(const std::string& text) = 0;
+  virtual void ShowTarget(const std::string& text) = 0;
+
+  // Shows a box and returns the answer (IDOK, IDYES, ...). An empty
+  // caption stands for the application's title.
+  virtual int ShowMessage(const TBuildBox& box) = 0;
+  // Lets pending window messages run.
+  virtual void ProcessMessages() = 0;
+
+  // The window's own buttons around the archive step (the Wizard's page).
+  virtual void LockButtons() = 0;
+  virtual void UnlockButtons() = 0;
 };
 
 // Where the Wizard's building page differs from the build window.
@@ -53,12 +82,12 @@ struct TBuildOptions {
   bool MessagesAfterDataSection = false;
   bool QuietMissingCabSFX = false;     // no W3 when the cabinet self-extractor is missing
   bool ZipStyleCheck = true;           // C1 for a zip style that is none of the three
-  std::function<void()> Lock, Unlock;  // buttons of the page, around the archive step
 };
 
 class TBuildSteps {
 public:
-  TBuildSteps(const TBuildParts& parts, const IProjectSettings& settings, TBuildOptions options = {});
+  TBuildSteps(IBuildView& view, TCabinetWriter& cabinet, TZipArchiver& zip, const IProjectSettings& settings,
+              TBuildOptions options = {});
 
   // Folder of the spool and stub files, with its trailing backslash; the
   // running program's folder unless set.
@@ -87,13 +116,15 @@ private:
   bool RunKind(TArchiveKind kind, bool& leaveOpen);
   void GatherPatterns(const char* rootLine);
   void StartClip(bool copyClip);
-  TTreeNode* RootLine(const std::string& text);
-  void StepLine(TTreeNode* root, const std::string& text);
+  TLogLine RootLine(const std::string& text);
+  void StepLine(TLogLine root, const std::string& text);
+  void ClearLog();
   void Pump(int times = 1);
   bool CancelRequested() const;
   void SetCancelFlag(const std::string& text);
-  void SetLabel(TCustomLabel* label, const std::string& text);
-  void Show(TBuildMessage id, const std::string& detail = {});
+  int Show(TBuildMessage id, const std::string& detail = {});
+  // Gives up a build that raised: nothing half-written stays behind.
+  void Abandon(const std::string& output, const std::string& message, bool& leaveOpen);
   bool AppendStub(const std::string& stub, const std::string& archive, const std::string& output);
   // Stub then archive into the output, with its log lines and failure box.
   bool StubStep(const std::string& stub, const std::string& archive, const std::string& output,
@@ -107,11 +138,15 @@ private:
   bool KeepMovedFiles(const std::string& output);
   void Unlock();
 
-  TBuildParts parts_;
+  IBuildView& view_;
+  TCabinetWriter& cabinet_;
+  TZipArchiver& zip_;
   const IProjectSettings& settings_;
   TBuildOptions options_;
   std::optional<TArchiveKind> kind_;
-  TTreeNode* creatingExe_ = nullptr;
+  std::vector<std::string> patterns_;  // gathered cabinet patterns
+  TLogLine firstRoot_ = kNoLogLine;    // the first root line since the log was cleared
+  TLogLine creatingExe_ = kNoLogLine;
   std::string movedInto_;  // spool zip that holds moved sources
   bool running_ = false;
   bool locked_ = false;

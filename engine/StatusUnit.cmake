@@ -1,5 +1,8 @@
-# The build steps and the build window.
+# The build steps, which know no window controls, and the Studio's build
+# window over them.
 if(NOT TZ_HOST)
-  add_library(tz_buildsteps STATIC ${CMAKE_CURRENT_LIST_DIR}/BuildSteps.cpp ${CMAKE_CURRENT_LIST_DIR}/StatusUnit.cpp)
-  target_link_libraries(tz_buildsteps PUBLIC tz_cabinet tz_ziparch tz_ui tz_labels tz_caption)
+  add_library(tz_buildsteps STATIC ${CMAKE_CURRENT_LIST_DIR}/BuildSteps.cpp)
+  target_link_libraries(tz_buildsteps PUBLIC tz_cabinet tz_ziparch)
+  add_library(tz_progressform STATIC ${CMAKE_CURRENT_LIST_DIR}/StatusUnit.cpp)
+  target_link_libraries(tz_progressform PUBLIC tz_buildsteps tz_ui tz_labels tz_caption)
 endif()

@@ -3,6 +3,7 @@
 #include "ComCtrls.h"
 #include "Description.h"
 #include "EllipsisLabel.h"
+#include "Seam.h"
 #include "StdCtrls.h"
 #include "Wordcap.h"
 
@@ -160,19 +161,60 @@ TProgressForm::~TProgressForm() = default;
 
 void TProgressForm::MakeSteps() {
   if (steps_ && stepsSettings_ == Settings) return;
-  TBuildParts parts;
-  parts.Tree = TreeView1;
-  parts.Progress = ProgressBar2;
-  parts.Animation = Animate1;
-  parts.CancelFlag = CancelLabel;
-  parts.Patterns = CabListBox;
-  parts.SourceLabel = SourceLabel;
-  parts.TargetLabel = TargetLabel;
-  parts.Cabinet = CabinetWriter1;
-  parts.Zip = ZipArchiver1;
-  steps_ = std::make_unique<TBuildSteps>(parts, *Settings);
+  IBuildView& view = *this;
+  steps_ = std::make_unique<TBuildSteps>(view, *CabinetWriter1, *ZipArchiver1, *Settings);
   stepsSettings_ = Settings;
 }
+
+// ---------------------------------------------------------------------------
+// What the build steps report
+
+void TProgressForm::ClearLog() { TreeView1->Clear(); }
+
+TLogLine TProgressForm::AddRootLine(const std::string& text) {
+  TreeView1->AddChild(nullptr, text);
+  return TreeView1->RootCount() - 1;
+}
+
+void TProgressForm::AddStepLine(TLogLine root, const std::string& text) {
+  TTreeNode* node = TreeView1->AddChild(TreeView1->Root(root), text);
+  TreeView1->SetTopItem(node);
+}
+
+void TProgressForm::ScrollLogTo(TLogLine line) { TreeView1->SetTopItem(TreeView1->Root(line)); }
+
+void TProgressForm::SetProgressRange(int min, int max) { ProgressBar2->SetRange(min, max); }
+void TProgressForm::SetProgressPosition(int position) { ProgressBar2->SetPosition(position); }
+
+void TProgressForm::StepProgress() {
+  ProgressBar2->SetStep(1);
+  ProgressBar2->StepIt();
+}
+
+int TProgressForm::ProgressPosition() const { return ProgressBar2->Position(); }
+int TProgressForm::ProgressMax() const { return ProgressBar2->Max(); }
+
+void TProgressForm::StartClip(TBuildClip clip) {
+  Animate1->SetCommonAVI(clip == TBuildClip::CopyFile ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);
+  Animate1->SetActive(true);
+}
+
+std::string TProgressForm::CancelFlag() const { return CancelLabel->Caption(); }
+
+void TProgressForm::SetCancelFlag(const std::string& text) {
+  CancelLabel->SetCaption(text);
+  CancelLabel->Repaint();
+}
+
+void TProgressForm::ShowSource(const std::string& text) { SourceLabel->SetCaption(text); }
+void TProgressForm::ShowTarget(const std::string& text) { TargetLabel->SetCaption(text); }
+
+int TProgressForm::ShowMessage(const TBuildBox& box) {
+  return Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text,
+                        box.Caption.empty() ? Application().Title() : box.Caption, box.Flags);
+}
+
+void TProgressForm::ProcessMessages() { Application().ProcessMessages(); }
 
 bool TProgressForm::Proceed() {
   if (!Settings) return false;

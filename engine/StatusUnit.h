@@ -1,7 +1,8 @@
 // TProgressForm: the Studio's build window. It runs one build end to end,
 // logs each step in its tree, shows progress, offers a cancel and reports
 // failures in message boxes. It reads the project through IProjectSettings
-// and knows nothing of the window that holds the project.
+// and knows nothing of the window that holds the project; the build steps
+// report to it through IBuildView.
 #pragma once
 #include <memory>
 #include <string>
@@ -21,7 +22,7 @@ class TTreeView;
 // Makes the engine's components known to window descriptions.
 void RegisterEngineClasses();
 
-class TProgressForm : public TForm {
+class TProgressForm : public TForm, private IBuildView {
 public:
   explicit TProgressForm(TComponent* owner);
   ~TProgressForm() override;
@@ -56,6 +57,27 @@ public:
 
 private:
   void MakeSteps();
+
+  // IBuildView
+  void ClearLog() override;
+  TLogLine AddRootLine(const std::string& text) override;
+  void AddStepLine(TLogLine root, const std::string& text) override;
+  void ScrollLogTo(TLogLine line) override;
+  void SetProgressRange(int min, int max) override;
+  void SetProgressPosition(int position) override;
+  void StepProgress() override;
+  int ProgressPosition() const override;
+  int ProgressMax() const override;
+  void StartClip(TBuildClip clip) override;
+  std::string CancelFlag() const override;
+  void SetCancelFlag(const std::string& text) override;
+  void ShowSource(const std::string& text) override;
+  void ShowTarget(const std::string& text) override;
+  int ShowMessage(const TBuildBox& box) override;
+  void ProcessMessages() override;
+  void LockButtons() override {}
+  void UnlockButtons() override {}
+
   std::unique_ptr<TBuildSteps> steps_;
   const IProjectSettings* stepsSettings_ = nullptr;
 };

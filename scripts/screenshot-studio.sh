@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Screenshots of the Studio under Xvfb: the main window with the bundled
 # sample project, and the About box. Writes build/screenshot/*.png.
+#   scripts/screenshot-studio.sh [BUILD_DIR]   a build whose programs run here
+#                                              (default: one of its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
 # A build whose programs run here.
-if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+if [ -n "${1:-}" ]; then
+  dir=$1
+else
+  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
+  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+fi
 cmake --build "$dir" -j"$jobs" --target tz_studio ShowAbout >/dev/null
+arch=$(exe_arch "$dir/dist/Studio.exe")
 
 out="$PWD/build/screenshot"
 mkdir -p "$out"
@@ -23,4 +30,4 @@ sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
 screen_prefix
 shoot "$out/studio-main.png" 12 800x600 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$(winpath "$out/Sample.tpj")"
-shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/studio/ShowAbout.exe")" 20
+shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/about/ShowAbout.exe")" 20

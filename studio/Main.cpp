@@ -71,7 +71,7 @@ const char* const kFocusTexts[][2] = {
 std::string ProgramFolderPath() { return ProgramFolder(); }
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
-  RegisterStudioClasses();
+  RegisterAboutClasses();
   static bool registered = [] {
     RegisterClass(TTabSet::ClassInfo());
     RegisterClass(TPageBook::ClassInfo());

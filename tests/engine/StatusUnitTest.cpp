@@ -358,10 +358,43 @@ TEST_F(BuildWindowTest, MovedFilesSurviveAFailedSelfExtractor) {
   EXPECT_TRUE(NoSpools());
 }
 
-TEST_F(BuildWindowTest, WizardOptions) {
+// A view with no window: what the steps report, recorded.
+class TRecordingView : public IBuildView {
+public:
+  std::vector<std::string> Calls;       // lock, unlock, labels
+  std::vector<std::pair<int, std::string>> Log;  // root (-1 for a root line), text
+  std::string Flag = "None";
+  int Min = 0, Max = 100, Pos = 0;
+
+  void ClearLog() override { Log.clear(); roots_ = 0; }
+  TLogLine AddRootLine(const std::string& text) override {
+    Log.push_back({-1, text});
+    return roots_++;
+  }
+  void AddStepLine(TLogLine root, const std::string& text) override { Log.push_back({root, text}); }
+  void ScrollLogTo(TLogLine) override {}
+  void SetProgressRange(int min, int max) override { Min = min, Max = max, Pos = std::clamp(Pos, min, max); }
+  void SetProgressPosition(int position) override { Pos = std::clamp(position, Min, Max); }
+  void StepProgress() override { Pos = Pos + 1 > Max ? Min : Pos + 1; }
+  int ProgressPosition() const override { return Pos; }
+  int ProgressMax() const override { return Max; }
+  void StartClip(TBuildClip) override {}
+  std::string CancelFlag() const override { return Flag; }
+  void SetCancelFlag(const std::string& text) override { Flag = text; }
+  void ShowSource(const std::string& text) override { Calls.push_back("source " + text); }
+  void ShowTarget(const std::string& text) override { Calls.push_back("target " + text); }
+  int ShowMessage(const TBuildBox& box) override { return Seam().ShowBox(nullptr, box.Text, box.Caption, box.Flags); }
+  void ProcessMessages() override { Application().ProcessMessages(); }
+  void LockButtons() override { Calls.push_back("lock"); }
+  void UnlockButtons() override { Calls.push_back("unlock"); }
+
+private:
+  int roots_ = 0;
+};
+
+TEST_F(BuildWindowTest, StepsReportThroughTheirViewWithTheWizardsOptions) {
   // The Wizard's page: no labels, locked buttons around the archive step and
   // no C1.
-  std::vector<std::string> calls;
   TBuildOptions options;
   options.OneGatherLine = true;
   options.MessagesBeforePattern = 2;
@@ -369,19 +402,12 @@ TEST_F(BuildWindowTest, WizardOptions) {
   options.MessagesAfterDataSection = true;
   options.QuietMissingCabSFX = true;
   options.ZipStyleCheck = false;
-  options.Lock = [&] { calls.push_back("lock"); };
-  options.Unlock = [&] { calls.push_back("unlock"); };
-  TBuildParts parts;
-  parts.Tree = form->TreeView1;
-  parts.Progress = form->ProgressBar2;
-  parts.Animation = form->Animate1;
-  parts.CancelFlag = form->CancelLabel;
-  parts.Patterns = form->CabListBox;
-  parts.Cabinet = form->CabinetWriter1;
-  parts.Zip = form->ZipArchiver1;
-  TBuildSteps steps(parts, settings, options);
+  TRecordingView view;
+  TBuildSteps steps(view, *form->CabinetWriter1, *form->ZipArchiver1, settings, options);
   steps.ProgramFolder = program.Path();
-  form->SourceLabel->SetCaption("untouched");
+  form->ZipArchiver1->OnProgress = [&](TComponent*, ProgressType t, const std::string& n, int size) {
+    steps.ZipProgress(t, n, size);
+  };
   bool leaveOpen = false;
 
   struct Row { const char* name; TArchiveKind kind; int style; bool built; const char* file; };
@@ -394,19 +420,32 @@ TEST_F(BuildWindowTest, WizardOptions) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    calls.clear();
+    view.Calls.clear();
     robot.Boxes.clear();
     settings.Values.Kind = r.kind;
     settings.ZipSFXStyleRaw = r.style;
     settings.Values.OutputFileName = out / r.file;
     if (!r.built) settings.Values.Sources = {{tmp / "GONE.TXT", false}};
     EXPECT_EQ(steps.Proceed(leaveOpen), r.built) << ::testing::PrintToString(Captions());
-    EXPECT_EQ(calls, (std::vector<std::string>{"lock", "unlock"}));
+    std::vector<std::string> locks;
+    for (const auto& c : view.Calls)
+      if (c == "lock" || c == "unlock") locks.push_back(c);
+    EXPECT_EQ(locks, (std::vector<std::string>{"lock", "unlock"}));
     EXPECT_EQ(FileExists(out / r.file), r.built);
     EXPECT_EQ(robot.Boxes.size(), r.built ? 0u : 1u) << ::testing::PrintToString(Captions());
     EXPECT_TRUE(NoSpools());
+    if (!r.built) {
+      EXPECT_EQ(view.Flag, "None");
+    }
+    if (r.kind == akZipArchive) {
+      // Each file's line stands under the first root line.
+      ASSERT_FALSE(view.Log.empty());
+      EXPECT_EQ(view.Log[0], (std::pair<int, std::string>{-1, "Building Package..."}));
+      ASSERT_GE(view.Log.size(), 2u);
+      EXPECT_EQ(view.Log[1].first, 0);
+      EXPECT_EQ(view.Log[1].second, "File 'a.txt' in package");  // the folder's files come first
+    }
   }
-  EXPECT_EQ(form->SourceLabel->Caption(), "untouched");
 }
 
 TEST_F(BuildWindowTest, CancelAfterFilesWereMovedKeepsTheArchive) {

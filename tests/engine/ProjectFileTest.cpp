@@ -34,7 +34,7 @@ const std::string kTwoBlocks = Lines({"\x01" "FILES\x01", "C:\\DATA\\B.TXT", "C:
 const std::string kEmptyBlocks = Lines({"\x01" "FILES\x01", "\x03" "FILES\x03", "\x01" "FOLDERS\x01", "\x03" "FOLDERS\x03"});
 
 std::string Golden(const std::string& name) {
-  return ReadFileBytes(SourcePath("tests/studio/golden/" + name + ".tpj"));
+  return ReadFileBytes(SourcePath("tests/engine/golden/" + name + ".tpj"));
 }
 
 // Front-end values with two password entries, as the Studio holds them.
@@ -238,7 +238,7 @@ TEST(ProjectFileWriter, EmptySourceListWritesTheFourMarkersInARow) {
 TEST(ProjectFileReader, ReadsEachGoldenFileIntoTheValues) {
   for (const GoldenRow& g : kGoldens) {
     SCOPED_TRACE(g.file);
-    TLoad r = Load(TestDiskFiles(), SourcePath(std::string("tests/studio/golden/") + g.file + ".tpj"));
+    TLoad r = Load(TestDiskFiles(), SourcePath(std::string("tests/engine/golden/") + g.file + ".tpj"));
     ASSERT_FALSE(r.Threw) << r.Error;
     EXPECT_TRUE(r.Result);
     EXPECT_TRUE(r.Target.Messages.empty());

@@ -1,5 +1,6 @@
 // The splash window, the About box with its scrolling text and held OK
-// button, and the contact box with its three links.
+// button, and the contact box with its three links: the Studio's, and the
+// same boxes for the Wizard.
 #pragma once
 #include <string>
 
@@ -17,8 +18,12 @@ extern const char* const kMakerMail;       // the mail address (without "mailto:
 extern const char* const kProductPage;     // the download page of the product
 extern const char* const kAuthorPager;     // the author's page at a paging service
 
-// The kit classes the Studio's window descriptions name.
-void RegisterStudioClasses();
+// The kit classes these boxes' window descriptions name (link labels, LED
+// label buttons, caption bar, bevel).
+void RegisterAboutClasses();
+
+// Which program's About box: the Wizard's differs only in its texts.
+enum class TAboutProgram { Studio, Wizard };
 
 // A picture drawn at run time in place of the designer's bitmaps.
 void PaintPlaceholderPicture(TImage* image, const std::string& text);
@@ -32,7 +37,7 @@ public:
 
 class TForm2 : public TForm {
 public:
-  explicit TForm2(TComponent* owner);
+  explicit TForm2(TComponent* owner, TAboutProgram program = TAboutProgram::Studio);
 
   TButton* BitBtn1 = nullptr;
   TTimer* Timer1 = nullptr;  // the scroll step
@@ -41,6 +46,8 @@ public:
   TPanel* Viewport = nullptr;
   TLinkLabel* MailLink = nullptr;
   TLinkLabel* HomeLink = nullptr;
+  TLabel* NameLabel3 = nullptr;  // "Studio"
+  TLabel* VersionLabel = nullptr;
   TImage* Image1 = nullptr;
   TNewBevel* PictureFrame = nullptr;
   TGradientCaption* GradientCaption1 = nullptr;

@@ -7,7 +7,7 @@ const char* const kMakerMail = "tidy@vexa.example";
 const char* const kProductPage = "http://www.vexa.example/tidy-zaderuzo/download.html";
 const char* const kAuthorPager = "http://pager.vexa.example/tidy-author";
 
-void RegisterStudioClasses() {
+void RegisterAboutClasses() {
   static bool done = [] {
     RegisterClass(TUrlLabel::ClassInfo());
     RegisterClass(TLinkLabel::ClassInfo());
@@ -67,6 +67,11 @@ object Splash: TSplash
   end
 end
 )";
+
+const char kScrollText[] =
+    "We would like to hear from you! Send us your comments, a postcard or a mail:\r\n\r\n"
+    "mail: tidy@vexa.example\r\nweb: http://www.vexa.example/\r\n\r\n"
+    "Every note helps us make tidy-Zaderuzo better.\r\n\r\n";
 
 const char kAbout[] = R"(
 object Form2: TForm2
@@ -132,7 +137,6 @@ object Form2: TForm2
       Left = 0  Top = 0  Width = 223  Height = 186
       AutoSize = False
       WordWrap = True
-      Caption = 'We would like to hear from you! Send us your comments, a postcard or a mail:'#13#10#13#10'mail: tidy@vexa.example'#13#10'web: http://www.vexa.example/'#13#10#13#10'Every note helps us make tidy-Zaderuzo better.'#13#10#13#10'Thank you for using tidy-Zaderuzo Studio.'
     end
   end
   object LegalLabel: TLabel
@@ -229,15 +233,15 @@ end
 }  // namespace
 
 TSplash::TSplash(TComponent* owner) : TForm(owner) {
-  RegisterStudioClasses();
+  RegisterAboutClasses();
   Field("Image1", Image1);
   Field("Frame", Frame);
   LoadDescription(kSplash);
   PaintPlaceholderPicture(Image1, "tidy Zaderuzo Studio");
 }
 
-TForm2::TForm2(TComponent* owner) : TForm(owner) {
-  RegisterStudioClasses();
+TForm2::TForm2(TComponent* owner, TAboutProgram program) : TForm(owner) {
+  RegisterAboutClasses();
   Field("BitBtn1", BitBtn1);
   Field("Timer1", Timer1);
   Field("Timer2", Timer2);
@@ -245,6 +249,8 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
   Field("Viewport", Viewport);
   Field("MailLink", MailLink);
   Field("HomeLink", HomeLink);
+  Field("NameLabel3", NameLabel3);
+  Field("VersionLabel", VersionLabel);
   Field("Image1", Image1);
   Field("PictureFrame", PictureFrame);
   Field("GradientCaption1", GradientCaption1);
@@ -252,6 +258,16 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
   Handler("Timer2Timer", &TForm2::Timer2Timer);
   Handler("FormCloseQuery", &TForm2::FormCloseQuery);
   LoadDescription(kAbout);
+  if (program == TAboutProgram::Wizard) {
+    SetCaption("about tidy Zaderuzo");
+    GradientCaption1->AppNameText().SetCaption("tidy");
+    GradientCaption1->CaptionText().SetCaption("Zaderuzo");
+    VersionLabel->SetCaption("Version 1.60");
+    NameLabel3->SetVisible(false);  // the Wizard's box has no "Studio" line
+    ScrollText->SetCaption(kScrollText + std::string("Thank you for using tidy-Zaderuzo."));
+  } else {
+    ScrollText->SetCaption(kScrollText + std::string("Thank you for using tidy-Zaderuzo Studio."));
+  }
   PaintPlaceholderPicture(Image1, "tidy");
 }
 
@@ -294,7 +310,7 @@ void TForm2::FormCloseQuery(TComponent*, bool& canClose) { canClose = BitBtn1->E
 // ---------------------------------------------------------------------------
 
 TForm3::TForm3(TComponent* owner) : TForm(owner) {
-  RegisterStudioClasses();
+  RegisterAboutClasses();
   Field("OLabel1", OLabel1);
   Field("OLabel2", OLabel2);
   Field("OLabel3", OLabel3);

@@ -1,4 +1,5 @@
-// The hyperlink labels, the LED label button, and the About and contact boxes.
+// The hyperlink labels, the LED label button, and the splash, About and
+// contact boxes of both programs.
 #include "About.h"
 
 #include <gtest/gtest.h>
@@ -310,6 +311,7 @@ std::array<LONG, 4> Edges(RECT r) { return {r.left, r.top, r.right, r.bottom}; }
 TEST(StudioBoxes, CaptionBarsAndBevels) {
   TSplash splash(nullptr);
   TForm2 about(nullptr);
+  TForm2 wizardAbout(nullptr, TAboutProgram::Wizard);
   TForm3 contact(nullptr);
   struct Row {
     const char* name;
@@ -318,6 +320,7 @@ TEST(StudioBoxes, CaptionBarsAndBevels) {
     std::string company, appName, captionPart, windowCaption;
   } rows[] = {
       {"about", &about, about.GradientCaption1, "about", "tidy Zaderuzo", "Studio", "about tidy Zaderuzo Studio"},
+      {"wizard about", &wizardAbout, wizardAbout.GradientCaption1, "about", "tidy", "Zaderuzo", "about tidy Zaderuzo"},
       // The blank after the last non-empty part stays in the window caption.
       {"contact", &contact, contact.GradientCaption1, "contact", "VEXA", "", "contact VEXA "},
   };
@@ -334,6 +337,13 @@ TEST(StudioBoxes, CaptionBarsAndBevels) {
     EXPECT_TRUE(row.bar->CompanyText().Font().Style().Has(TFontStyle::fsBold)) << row.name;
     EXPECT_TRUE(row.bar->CompanyText().Font().Style().Has(TFontStyle::fsItalic)) << row.name;
   }
+  // The Wizard's box: its own version, no "Studio" line.
+  EXPECT_EQ(about.VersionLabel->Caption(), "Version 1.00");
+  EXPECT_TRUE(about.NameLabel3->Visible());
+  EXPECT_EQ(wizardAbout.VersionLabel->Caption(), "Version 1.60");
+  EXPECT_FALSE(wizardAbout.NameLabel3->Visible());
+  EXPECT_EQ(wizardAbout.ClientWidth(), 445);
+
   // The splash has a frame, not a caption bar.
   for (int i = 0; i < splash.ComponentCount(); ++i)
     EXPECT_EQ(dynamic_cast<TGradientCaption*>(splash.Components(i)), nullptr);
