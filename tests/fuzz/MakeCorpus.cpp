@@ -100,7 +100,7 @@ void DataSeeds() {
   Put("datafile", DataSeed(set, 1, true));
   // A stream longer than one read of the driver, over two disks.
   std::string text;
-  for (int i = 0; text.size() < 200000; ++i) text += std::to_string(i * 7919) + " ";
+  for (int i = 0; text.size() < 120000; ++i) text += std::to_string(i * 7919) + " ";
   TDataSet big = BuildDataSet({{text, ""}}, {30000});
   Put("two-reads", DataSeed(big, 0, false));
 }
