@@ -37,8 +37,5 @@ std::string DisplayName(const std::string& name, bool preserveCase, bool caseSen
 // Path comparison: exact on case-sensitive volumes, else ignoring case.
 bool SamePath(const std::string& a, const std::string& b, bool caseSensitive);
 
-// Shortens `path` with "...\" until `measure` gives at most `width`, cutting
-// folders from the front, then the drive, then every folder.
-std::string ShortenPath(const std::string& path, int width, const std::function<int(const std::string&)>& measure);
-// One step of it: the first folder of a folder part ("\a\b\" -> "\...\b\").
-std::string CutFirstFolder(const std::string& folderPart);
+// ShortenPath and CutFirstFolder, the path shortening of the folder label.
+#include "ShortPath.h"

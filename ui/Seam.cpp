@@ -46,6 +46,21 @@ std::string TRealSeam::BrowseForFolder(HWND owner, const std::string& title, con
   return result;
 }
 
+LPITEMIDLIST ISeam::BrowseForFolderItem(BROWSEINFOA& info) {
+  std::string folder = BrowseForFolder(info.hwndOwner, info.lpszTitle ? info.lpszTitle : "", "");
+  if (folder.empty()) return nullptr;
+  std::wstring wide(folder.size() + 1, L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), static_cast<int>(wide.size()))));
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
+  LPITEMIDLIST item = nullptr;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &item, nullptr))) item = nullptr;
+  desktop->Release();
+  return item;
+}
+
+LPITEMIDLIST TRealSeam::BrowseForFolderItem(BROWSEINFOA& info) { return SHBrowseForFolderA(&info); }
+
 bool TRealSeam::Help(HWND wnd, const std::string& helpFile, UINT command, ULONG_PTR data) {
   return WinHelpA(wnd, helpFile.c_str(), command, data) != FALSE;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -18,6 +19,10 @@ public:
   virtual bool SaveFileDialog(OPENFILENAMEA& ofn) = 0;
   // SHBrowseForFolderA; empty result when cancelled.
   virtual std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder) = 0;
+  // SHBrowseForFolderA with the caller's own browse information (root,
+  // flags, callback): the chosen item, freed by the caller, or null. A test
+  // seam answers from BrowseForFolder instead, without the callback.
+  virtual LPITEMIDLIST BrowseForFolderItem(BROWSEINFOA& info);
   // WinHelpA.
   virtual bool Help(HWND wnd, const std::string& helpFile, UINT command, ULONG_PTR data) = 0;
   // ShellExecuteA: returns its result as an integer (>32 is success).
@@ -45,6 +50,7 @@ public:
   bool OpenFileDialog(OPENFILENAMEA& ofn) override;
   bool SaveFileDialog(OPENFILENAMEA& ofn) override;
   std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder) override;
+  LPITEMIDLIST BrowseForFolderItem(BROWSEINFOA& info) override;
   bool Help(HWND wnd, const std::string& helpFile, UINT command, ULONG_PTR data) override;
   INT_PTR Shell(HWND wnd, const std::string& verb, const std::string& file,
                        const std::string& params, const std::string& dir, int show) override;

@@ -245,3 +245,17 @@ end)");
   EXPECT_EQ(c->DropDownCount(), 5);
   EXPECT_EQ(c->Locator(), TLocator::loFill);
 }
+
+TEST(DropDownCombo, ArrowButtonIsPaintedBesideTheText) {
+  TCombo f;
+  TBitmap bmp(145, 21);
+  Fill(bmp, kMarker);
+  f.combo->Perform(WM_PAINT, reinterpret_cast<WPARAM>(bmp.DC()), 0);
+  TToolbarButton* b = f.combo->DropButton();
+  EXPECT_EQ(b->NumGlyphs(), 1);
+  // The 9 x 3 arrow, centred in the button: its top row is five pixels wide.
+  int black = 0;
+  for (int y = 0; y < b->Height(); ++y)
+    for (int x = 0; x < b->Width(); ++x) black += bmp.Pixel(b->Left() + x, b->Top() + y) == RGB(0, 0, 0);
+  EXPECT_EQ(black, 5 + 3 + 1);
+}

@@ -154,6 +154,7 @@ TDropDownComboBox::TDropDownComboBox(TComponent* owner) : TEdit(owner) {
   button_->SetParent(this);
   button_->SetOpaque(false);
   button_->SetGlyph(*ArrowGlyph());
+  button_->SetNumGlyphs(1);  // 9 x 3 is one image, not three
   button_->OnClick = [this](TComponent*) { DropDown(); };
   LayoutParts();
 }
@@ -181,6 +182,12 @@ void TDropDownComboBox::HandleCreated() {
   TEdit::HandleCreated();
   createdText_ = Text();
   LayoutParts();
+}
+
+void TDropDownComboBox::PaintWindow(HDC dc) {
+  // The edit clips the DC to its text rectangle: the buttons paint after it.
+  TSaveDC save(dc);
+  TEdit::PaintWindow(dc);
 }
 
 void TDropDownComboBox::Resize() {

@@ -103,6 +103,7 @@ protected:
   void HandleCreated() override;
   void WndProc(TMessage& m) override;
   void Resize() override;
+  void PaintWindow(HDC dc) override;
 
 private:
   void LayoutParts();
