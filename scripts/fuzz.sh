@@ -5,12 +5,13 @@
 #   scripts/fuzz.sh [SECONDS [TARGET...]]     (default 60 seconds, every target)
 #
 # TZ_FUZZ_JOBS (default 1) is the number of processes each target runs in.
+# A process that stops at a finding is started again for the time left.
 # AddressSanitizer keeps 32 MB of freed memory in quarantine rather than
 # 256 MB: memory stays warm and runs go about twice as fast (ASAN_OPTIONS
 # set by the caller wins).
-# A run goes on past a finding; every finding is kept, with the command that
-# repeats it, in build/host/fuzz/<target>/findings/. What a target learnt
-# stays in its corpus/ folder for the next run.
+# Every finding is kept, with the command that repeats it, in
+# build/host/fuzz/<target>/findings/; the last output of each process is in
+# run-<n>.log beside it. What a target learnt stays in its corpus/ folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -29,6 +30,21 @@ if [ ${#targets[@]} -eq 0 ]; then
   for f in build/host/fuzz/*/target; do targets+=("$(basename "$(dirname "$f")")"); done
 fi
 
+# One process: runs the target until the time is up, starting it again after
+# each finding. Prints the inputs it ran.
+run_one() {  # exe max_len dir seeds seconds log
+  local exe=$1 max_len=$2 dir=$3 seeds=$4 end=$((SECONDS + $5)) log=$6 runs=0 left n rc
+  while left=$((end - SECONDS)); [ "$left" -gt 0 ]; do
+    rc=0
+    "$exe" -max_total_time="$left" -max_len="$max_len" -rss_limit_mb=2048 -timeout=20 -print_final_stats=1 \
+      -artifact_prefix="$dir/findings/" "$dir/corpus" "$seeds" >"$log" 2>&1 || rc=$?
+    n=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    runs=$((runs + ${n:-0}))
+    [ "$rc" -eq 0 ] && break
+  done
+  echo "$runs"
+}
+
 summary=()
 total_findings=0
 for t in "${targets[@]}"; do
@@ -37,13 +53,14 @@ for t in "${targets[@]}"; do
   { read -r exe; read -r max_len; read -r seeds; } <"$dir/target"
   mkdir -p "$dir/corpus" "$dir/findings"
   before=$(find "$dir/findings" -type f | sort)
-  log=$dir/last-run.log
   echo "== $t: ${seconds}s in $fuzz_jobs process(es)"
-  # Fork mode keeps going after a crash, a timeout or running out of memory.
-  "$exe" -fork="$fuzz_jobs" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
-    -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=20 \
-    -artifact_prefix="$dir/findings/" "$dir/corpus" "$seeds" >"$log" 2>&1 || true
-  runs=$(grep -oE '^#[0-9]+' "$log" | tail -1 | tr -d '#')
+  # The processes share the corpus folder and pick up each other's inputs.
+  for j in $(seq "$fuzz_jobs"); do
+    run_one "$exe" "$max_len" "$dir" "$seeds" "$seconds" "$dir/run-$j.log" >"$dir/run-$j.count" &
+  done
+  wait
+  runs=$(cat "$dir"/run-*.count | paste -sd+ | bc)
+  rm -f "$dir"/run-*.count
   new=$(comm -13 <(echo "$before") <(find "$dir/findings" -type f | sort) | grep -v '\.txt$' || true)
   count=0
   for f in $new; do
@@ -52,7 +69,7 @@ for t in "${targets[@]}"; do
     echo "   finding: $f"
   done
   total_findings=$((total_findings + count))
-  summary+=("$(printf '%-18s %14s inputs  %3d findings' "$t" "${runs:-0}" "$count")")
+  summary+=("$(printf '%-18s %14s inputs  %3d findings' "$t" "$runs" "$count")")
 done
 
 echo
