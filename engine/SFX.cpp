@@ -30,6 +30,25 @@ bool BuildSFXHeader(const std::string& caption, const std::string& defaultDir, c
   return true;
 }
 
+bool ParseSFXHeader(const uint8_t* p, size_t n, TSFXSettings& out) {
+  if (n < kSFXHeaderSize || p[0] != 'M' || p[1] != 'P' || p[2] != 'U') return false;
+  size_t at = 7, lens[3] = {p[4], p[5], p[6]};
+  if (at + lens[0] + lens[1] + lens[2] > kSFXHeaderSize) return false;
+  TSFXSettings s;
+  std::string* texts[3] = {&s.Caption, &s.DefaultDir, &s.CommandLine};
+  for (int i = 0; i < 3; ++i) {
+    texts[i]->assign(reinterpret_cast<const char*>(p + at), lens[i]);
+    at += lens[i];
+  }
+  uint8_t f = p[3];
+  if (f & 1) s.Options.Include(SFXAskCmdLine);
+  if (f & 2) s.Options.Include(SFXAskFiles);
+  if (f & 4) s.Options.Include(SFXHideOverWriteBox);
+  s.OverWriteMode = (f & 16) ? OvrNever : (f & 8) ? OvrAlways : OvrConfirm;
+  out = std::move(s);
+  return true;
+}
+
 std::array<uint8_t, kEmptyZipSize> EmptyZipRecord() {
   std::array<uint8_t, kEmptyZipSize> r{};
   r[0] = 'P';

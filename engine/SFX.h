@@ -22,6 +22,16 @@ uint8_t SFXHeaderFlags(SFXOpts options, OvrOpts overwrite);
 bool BuildSFXHeader(const std::string& caption, const std::string& defaultDir, const std::string& commandLine,
                     SFXOpts options, OvrOpts overwrite, SFXHeader& out);
 
+// The block as a Windows zip stub reads it.
+struct TSFXSettings {
+  SFXOpts Options;
+  OvrOpts OverWriteMode = OvrConfirm;
+  std::string Caption, DefaultDir, CommandLine;
+};
+// Reads a block. False when the bytes are no "MPU" block or its texts run
+// past its end. Both overwrite flags at once read as OvrNever.
+bool ParseSFXHeader(const uint8_t* p, size_t n, TSFXSettings& out);
+
 // 22 bytes: an end record with every count and size 0 and 0x9900 in the
 // central-directory offset field.
 constexpr size_t kEmptyZipSize = 22;

@@ -1,6 +1,6 @@
 # Sourced by the scripts: configure and build, and pick the build this
 # machine can run under Wine.
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}
 
 configure() {  # dir, extra cmake args...
   local dir=$1; shift
@@ -31,6 +31,26 @@ runnable_build() {
 
 # The Wine architecture of a built program: x86_64 or i686.
 exe_arch() { if file "$1" | grep -q x86-64; then echo x86_64; else echo i686; fi; }
+
+# For the screenshot scripts: sets `dir` to the build named by $1, or to one
+# of their own whose programs run here, and builds the given targets there;
+# `out` is the folder for the pictures.
+shot_build() {  # [BUILD_DIR] TARGET...
+  if [ -n "${1:-}" ]; then
+    dir=$1
+  else
+    local arch
+    if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
+    configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
+  fi
+  shift || true
+  cmake --build "$dir" -j"$jobs" --target "$@" >/dev/null
+  out="$PWD/build/screenshot"
+  mkdir -p "$out"
+}
+
+# A path of this machine as Wine's programs see it.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # Readies a Wine prefix with a real display driver, for Xvfb. The caller
 # sets WINEPREFIX (never a test prefix) and TZ_WINE_ARCH.

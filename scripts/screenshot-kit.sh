@@ -6,14 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-# A build whose programs run here.
-if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-cmake --build "$dir" -j"$jobs" --target KitDemo >/dev/null
-
-out="$PWD/build/screenshot"
-mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+shot_build "" KitDemo
+arch=$(exe_arch "$dir/tests/widgets/KitDemo.exe")
 demo=$(winpath "$PWD/$dir/tests/widgets/KitDemo.exe")
 
 # A prefix of its own with a real display: no null driver.

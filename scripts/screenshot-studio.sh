@@ -7,19 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-# A build whose programs run here.
-if [ -n "${1:-}" ]; then
-  dir=$1
-else
-  if can_run_32bit; then dir=build/shot-32; arch=i686; else dir=build/shot-64; arch=x86_64; fi
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTZ_ARCH=$arch
-fi
-cmake --build "$dir" -j"$jobs" --target tz_studio ShowAbout >/dev/null
+shot_build "${1:-}" tz_studio ShowAbout
 arch=$(exe_arch "$dir/dist/Studio.exe")
-
-out="$PWD/build/screenshot"
-mkdir -p "$out"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # The bundled sample project, over this checkout's sample folder.
 esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }

@@ -5,12 +5,17 @@
 #   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
 #                                                    and folder chooser
 #   scripts/screenshot.sh studio     the Studio's main window and About box
+#   scripts/screenshot.sh views      a side bar of three pages beside the
+#                                    folder tree and the file list
+#   scripts/screenshot.sh sfx        the Windows zip extractors' window
 #   scripts/screenshot.sh kit        every kit control in its states, and the
 #                                    folder browser driven by its callback
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+  views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
+  sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."

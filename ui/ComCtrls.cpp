@@ -144,6 +144,17 @@ void TTrackBar::WndProc(TMessage& m) {
 
 // TTreeNode / TTreeView
 
+namespace {
+void SetNodeImages(HWND tree, HTREEITEM item, int image, int selected) {
+  TVITEMA tvi{};
+  tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  tvi.hItem = item;
+  tvi.iImage = image;
+  tvi.iSelectedImage = selected;
+  SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+}
+}  // namespace
+
 void TTreeNode::SetText(const std::string& text) {
   text_ = text;
   if (item_ && tree_->HandleAllocated()) {
@@ -153,6 +164,23 @@ void TTreeNode::SetText(const std::string& text) {
     tvi.pszText = const_cast<char*>(text_.c_str());
     SendMessageA(tree_->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
   }
+}
+
+void TTreeNode::SetImageIndex(int index) {
+  imageIndex_ = index;
+  if (item_ && tree_->HandleAllocated()) SetNodeImages(tree_->Handle(), item_, imageIndex_, selectedIndex_);
+}
+
+void TTreeNode::SetSelectedIndex(int index) {
+  selectedIndex_ = index;
+  if (item_ && tree_->HandleAllocated()) SetNodeImages(tree_->Handle(), item_, imageIndex_, selectedIndex_);
+}
+
+int TTreeNode::Index() const {
+  const auto& siblings = parent_ ? parent_->children_ : tree_->roots_;
+  for (size_t i = 0; i < siblings.size(); ++i)
+    if (siblings[i].get() == this) return static_cast<int>(i);
+  return -1;
 }
 
 bool TTreeNode::Expanded() const {
@@ -165,9 +193,19 @@ void TTreeNode::Expand() {
   if (item_) SendMessageA(tree_->Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item_));
 }
 
+void TTreeNode::Collapse() {
+  if (item_) SendMessageA(tree_->Handle(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item_));
+}
+
 void TTreeNode::MakeVisible() {
   if (item_) SendMessageA(tree_->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
 }
+
+void TTreeNode::DeleteChildren() {
+  while (!children_.empty()) children_.back()->Delete();
+}
+
+void TTreeNode::Delete() { tree_->Remove(this); }
 
 TTreeView::TTreeView(TComponent* owner) : TStdControl(owner) {
   width_ = 121;
@@ -182,8 +220,14 @@ void TTreeView::CreateParams(TCreateParams& p) {
   InitCommonControlsOnce();
   TStdControl::CreateParams(p);
   p.WinClassName = WC_TREEVIEWA;
-  p.Style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | (readOnly_ ? 0 : TVS_EDITLABELS);
+  p.Style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | (hideSelection_ ? 0 : TVS_SHOWSELALWAYS) |
+             (readOnly_ ? 0 : TVS_EDITLABELS);
   p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TTreeView::SetImages(HIMAGELIST images) {
+  images_ = images;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
 }
 
 void TTreeView::Insert(TTreeNode* node) {
@@ -191,9 +235,11 @@ void TTreeView::Insert(TTreeNode* node) {
   TVINSERTSTRUCTA ins{};
   ins.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
   ins.hInsertAfter = TVI_LAST;
-  ins.item.mask = TVIF_TEXT | TVIF_PARAM;
+  ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   ins.item.pszText = const_cast<char*>(node->text_.c_str());
   ins.item.lParam = reinterpret_cast<LPARAM>(node);
+  ins.item.iImage = node->imageIndex_;
+  ins.item.iSelectedImage = node->selectedIndex_;
   node->item_ = reinterpret_cast<HTREEITEM>(SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
   for (auto& child : node->children_) Insert(child.get());
 }
@@ -209,7 +255,26 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, const std::string& text) {
   return raw;
 }
 
+void TTreeView::NotifyDeletion(TTreeNode* node) {
+  for (auto& child : node->children_) NotifyDeletion(child.get());
+  Delete(node);
+}
+
+// Told first, then gone from the window (which may move the selection
+// while the nodes still exist), then freed.
+void TTreeView::Remove(TTreeNode* node) {
+  NotifyDeletion(node);
+  if (HWND h = HandleIfAllocated(); h && node->item_)
+    SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->item_));
+  auto& siblings = node->parent_ ? node->parent_->children_ : roots_;
+  auto it = std::find_if(siblings.begin(), siblings.end(), [node](const auto& n) { return n.get() == node; });
+  if (it == siblings.end()) return;
+  std::unique_ptr<TTreeNode> gone = std::move(*it);
+  siblings.erase(it);
+}
+
 void TTreeView::Clear() {
+  for (auto& r : roots_) NotifyDeletion(r.get());
   if (HWND h = HandleIfAllocated()) SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   roots_.clear();
 }
@@ -253,7 +318,78 @@ void TTreeView::SetSelected(TTreeNode* node) {
     SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
 }
 
+bool TTreeView::CanExpand(TTreeNode* node) {
+  bool allow = true;
+  if (OnExpanding) OnExpanding(this, node, allow);
+  return allow;
+}
+
+bool TTreeView::CanCollapse(TTreeNode* node) {
+  bool allow = true;
+  if (OnCollapsing) OnCollapsing(this, node, allow);
+  return allow;
+}
+
+bool TTreeView::CanChange(TTreeNode* node) {
+  bool allow = true;
+  if (OnChanging) OnChanging(this, node, allow);
+  return allow;
+}
+
+void TTreeView::WndProc(TMessage& m) {
+  if (m.Msg != CN_NOTIFY) {
+    TStdControl::WndProc(m);
+    return;
+  }
+  auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+  auto* tv = reinterpret_cast<NMTREEVIEWA*>(m.LParam);
+  switch (hdr->code) {
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+      if (TTreeNode* node = FindNode(tv->itemNew.hItem)) {
+        bool allow = true;
+        if (tv->action & TVE_EXPAND) allow = CanExpand(node);
+        else if (tv->action & TVE_COLLAPSE) allow = CanCollapse(node);
+        m.Result = allow ? FALSE : TRUE;
+      }
+      return;
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW:
+      if (TTreeNode* node = FindNode(tv->itemNew.hItem)) {
+        if (tv->action & TVE_EXPAND) Expanded(node);
+        else if (tv->action & TVE_COLLAPSE) Collapsed(node);
+      }
+      return;
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW:
+      m.Result = CanChange(FindNode(tv->itemNew.hItem)) ? FALSE : TRUE;
+      return;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+      Change(FindNode(tv->itemNew.hItem));
+      return;
+    case TVN_BEGINLABELEDITA: {
+      auto* di = reinterpret_cast<NMTVDISPINFOA*>(m.LParam);
+      bool allow = true;
+      if (TTreeNode* node = FindNode(di->item.hItem); node && OnEditing) OnEditing(this, node, allow);
+      m.Result = allow ? FALSE : TRUE;
+      return;
+    }
+    case TVN_ENDLABELEDITA: {
+      auto* di = reinterpret_cast<NMTVDISPINFOA*>(m.LParam);
+      TTreeNode* node = FindNode(di->item.hItem);
+      if (!node || !di->item.pszText) return;
+      std::string text = di->item.pszText;
+      if (OnEdited) OnEdited(this, node, text);
+      node->SetText(text);
+      return;
+    }
+    default: TStdControl::WndProc(m);
+  }
+}
+
 void TTreeView::HandleCreated() {
+  if (images_) SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
   for (auto& r : roots_) Insert(r.get());
 }
 
@@ -285,6 +421,14 @@ void TListItem::SetImageIndex(int index) {
     lvi.iItem = Index();
     lvi.iImage = index;
     SendMessageA(h, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  }
+}
+
+void TListItem::SetSubItems(const std::vector<std::string>& texts) {
+  subItems_ = texts;
+  if (view_->HandleAllocated()) {
+    int index = Index();
+    for (size_t i = 0; i < subItems_.size(); ++i) view_->SetSubItemText(index, static_cast<int>(i) + 1, subItems_[i]);
   }
 }
 
@@ -330,7 +474,16 @@ void TListView::SetSmallImages(TImageList* list) {
   smallImages_ = list;
   if (list) list->FreeNotification(this);
   if (HWND h = HandleIfAllocated())
-    SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
+    SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list ? list->Handle() : sharedSmall_));
+}
+
+void TListView::SetSharedImages(HIMAGELIST large, HIMAGELIST small) {
+  sharedLarge_ = large;
+  sharedSmall_ = small;
+  if (HWND h = HandleIfAllocated()) {
+    SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
+    if (!smallImages_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+  }
 }
 
 void TListView::CreateParams(TCreateParams& p) {
@@ -338,8 +491,9 @@ void TListView::CreateParams(TCreateParams& p) {
   TStdControl::CreateParams(p);
   p.WinClassName = WC_LISTVIEWA;
   static const DWORD styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
-  p.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-             (multiSelect_ ? 0 : LVS_SINGLESEL);
+  p.Style |= styles[static_cast<int>(viewStyle_)] | LVS_SHAREIMAGELISTS | (hideSelection_ ? 0 : LVS_SHOWSELALWAYS) |
+             (multiSelect_ ? 0 : LVS_SINGLESEL) | (readOnly_ ? 0 : LVS_EDITLABELS) |
+             (showColumnHeaders_ ? 0 : LVS_NOCOLUMNHEADER);
   p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -347,6 +501,13 @@ TListColumn* TListView::AddColumn() {
   columns_.push_back(std::make_unique<TListColumn>());
   RecreateWnd();
   return columns_.back().get();
+}
+
+void TListView::SetSubItemText(int index, int subItem, const std::string& text) {
+  LVITEMA lvi{};
+  lvi.iSubItem = subItem;
+  lvi.pszText = const_cast<char*>(text.c_str());
+  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvi));
 }
 
 void TListView::InsertInWindow(int index) {
@@ -359,6 +520,7 @@ void TListView::InsertInWindow(int index) {
   lvi.stateMask = LVIS_SELECTED;
   lvi.state = item->selected_ ? LVIS_SELECTED : 0;
   SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  for (size_t i = 0; i < item->subItems_.size(); ++i) SetSubItemText(index, static_cast<int>(i) + 1, item->subItems_[i]);
 }
 
 TListItem* TListView::Add() {
@@ -392,17 +554,60 @@ TListItem* TListView::Selected() const {
   return nullptr;
 }
 
+void TListView::CustomSort(const std::function<int(const TListItem&, const TListItem&)>& compare) {
+  for (auto& i : items_) i->selected_ = i->Selected();
+  std::stable_sort(items_.begin(), items_.end(), [&compare](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  BeginUpdate();
+  SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
+  for (int i = 0; i < Count(); ++i) InsertInWindow(i);
+  EndUpdate();
+}
+
+void TListView::BeginUpdate() {
+  if (updating_++ == 0)
+    if (HWND h = HandleIfAllocated()) SendMessageA(h, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() {
+  if (updating_ == 0 || --updating_ > 0) return;
+  if (HWND h = HandleIfAllocated()) {
+    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
+void TListView::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+    switch (hdr->code) {
+      case NM_CLICK: Click(); return;
+      case NM_DBLCLK: DblClick(); return;
+      case LVN_COLUMNCLICK: ColumnClick(reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem); return;
+      default: break;
+    }
+  }
+  TStdControl::WndProc(m);
+}
+
 void TListView::HandleCreated() {
   HWND h = Handle();
+  if (sharedLarge_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(sharedLarge_));
   if (smallImages_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_->Handle()));
+  else if (sharedSmall_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(sharedSmall_));
+  static const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER};
   for (size_t i = 0; i < columns_.size(); ++i) {
     LVCOLUMNA col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     col.pszText = const_cast<char*>(columns_[i]->Caption.c_str());
     col.cx = columns_[i]->Width;
+    // The first column of a list view is always left-aligned.
+    col.fmt = i == 0 ? LVCFMT_LEFT : formats[static_cast<int>(columns_[i]->Alignment)];
     SendMessageA(h, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
   }
   for (int i = 0; i < Count(); ++i) InsertInWindow(i);
+  if (updating_) SendMessageA(h, WM_SETREDRAW, FALSE, 0);
 }
 
 void TListView::DestroyWnd() {

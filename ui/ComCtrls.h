@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,12 +88,26 @@ public:
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text);
   TTreeNode* Parent() const { return parent_; }
+  TTreeView* TreeView() const { return tree_; }
   int Count() const { return static_cast<int>(children_.size()); }
   TTreeNode* Item(int index) const { return children_.at(static_cast<size_t>(index)).get(); }
+  TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
+  // Position among its siblings.
+  int Index() const;
   HTREEITEM ItemId() const { return item_; }
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int index);
+  // The image shown while the node is selected.
+  int SelectedIndex() const { return selectedIndex_; }
+  void SetSelectedIndex(int index);
   bool Expanded() const;
   void Expand();
+  void Collapse();
   void MakeVisible();
+  // Removes the children; the tree hears of each one (TTreeView::Delete).
+  void DeleteChildren();
+  // Removes the node and its children; the node is freed.
+  void Delete();
 
 private:
   friend class TTreeView;
@@ -100,8 +115,15 @@ private:
   TTreeNode* parent_ = nullptr;
   std::string text_;
   HTREEITEM item_ = nullptr;
+  int imageIndex_ = -1, selectedIndex_ = -1;
   std::vector<std::unique_ptr<TTreeNode>> children_;
 };
+
+using TTVExpandingEvent = TEvent<TTreeNode*, bool&>;
+using TTVChangingEvent = TEvent<TTreeNode*, bool&>;
+using TTVEditingEvent = TEvent<TTreeNode*, bool&>;
+using TTVEditedEvent = TEvent<TTreeNode*, std::string&>;
+using TTVNodeEvent = TEvent<TTreeNode*>;
 
 class TTreeView : public TStdControl {
 public:
@@ -111,6 +133,7 @@ public:
   TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
   // A node after the last sibling of `sibling` (the top level when null).
   TTreeNode* Add(TTreeNode* sibling, const std::string& text) { return AddChild(sibling ? sibling->Parent() : nullptr, text); }
+  // Removes every node; the tree hears of each one (Delete).
   void Clear();
   int Count() const;  // all nodes
   int RootCount() const { return static_cast<int>(roots_.size()); }
@@ -122,18 +145,45 @@ public:
   void SetSelected(TTreeNode* node);
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool v) { readOnly_ = v; RecreateWnd(); }
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool v) { if (v != hideSelection_) { hideSelection_ = v; RecreateWnd(); } }
+  // An image list the tree shows but does not own (the shell's, say).
+  HIMAGELIST Images() const { return images_; }
+  void SetImages(HIMAGELIST images);
   TTreeNode* FindNode(HTREEITEM item) const;
+
+  TTVExpandingEvent OnExpanding, OnCollapsing;
+  TTVNodeEvent OnExpanded, OnCollapsed;
+  TTVChangingEvent OnChanging;
+  TTVNodeEvent OnChange;
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
+  // A node is about to be freed.
+  TTVNodeEvent OnDeletion;
 
 protected:
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
   void DestroyWnd() override;
+  void WndProc(TMessage& m) override;
+  // The window's notices, each firing its event; false refuses.
+  virtual bool CanExpand(TTreeNode* node);
+  virtual bool CanCollapse(TTreeNode* node);
+  virtual void Expanded(TTreeNode* node) { if (OnExpanded) OnExpanded(this, node); }
+  virtual void Collapsed(TTreeNode* node) { if (OnCollapsed) OnCollapsed(this, node); }
+  virtual bool CanChange(TTreeNode* node);
+  virtual void Change(TTreeNode* node) { if (OnChange) OnChange(this, node); }
+  // Called once for each node about to be freed, the children first.
+  virtual void Delete(TTreeNode* node) { if (OnDeletion) OnDeletion(this, node); }
 
 private:
   friend class TTreeNode;
   void Insert(TTreeNode* node);
+  void NotifyDeletion(TTreeNode* node);
+  void Remove(TTreeNode* node);
   std::vector<std::unique_ptr<TTreeNode>> roots_;
-  bool readOnly_ = true;
+  bool readOnly_ = true, hideSelection_ = false;
+  HIMAGELIST images_ = nullptr;
 };
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
@@ -147,6 +197,9 @@ public:
   void SetCaption(const std::string& caption);
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
+  // The texts of the further columns, in order.
+  const std::vector<std::string>& SubItems() const { return subItems_; }
+  void SetSubItems(const std::vector<std::string>& texts);
   int Index() const;
   bool Selected() const;
   void SetSelected(bool v);
@@ -156,6 +209,7 @@ private:
   friend class TListView;
   TListView* view_ = nullptr;
   std::string caption_;
+  std::vector<std::string> subItems_;
   int imageIndex_ = -1;
   bool selected_ = false;
 };
@@ -164,6 +218,7 @@ class TListColumn : public TPersistent {
 public:
   std::string Caption;
   int Width = 50;
+  TAlignment Alignment = TAlignment::taLeftJustify;
 };
 
 class TListView : public TStdControl {
@@ -174,8 +229,18 @@ public:
   void SetViewStyle(TViewStyle s) { viewStyle_ = s; RecreateWnd(); }
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool v) { multiSelect_ = v; RecreateWnd(); }
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool v) { if (v != hideSelection_) { hideSelection_ = v; RecreateWnd(); } }
+  // False lets the user edit captions.
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool v) { if (v != readOnly_) { readOnly_ = v; RecreateWnd(); } }
+  bool ShowColumnHeaders() const { return showColumnHeaders_; }
+  void SetShowColumnHeaders(bool v) { if (v != showColumnHeaders_) { showColumnHeaders_ = v; RecreateWnd(); } }
   TImageList* SmallImages() const { return smallImages_; }
   void SetSmallImages(TImageList* list);
+  // Image lists the view shows but does not own (the shell's, say); used
+  // where no TImageList is set.
+  void SetSharedImages(HIMAGELIST large, HIMAGELIST small);
   TListColumn* AddColumn();
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   TListColumn* Column(int i) const { return columns_.at(static_cast<size_t>(i)).get(); }
@@ -187,22 +252,34 @@ public:
   void Clear();
   int SelCount() const;
   TListItem* Selected() const;  // the first selected item
+  // Orders the items once by `compare` (negative: first before second);
+  // equal items keep their order.
+  void CustomSort(const std::function<int(const TListItem&, const TListItem&)>& compare);
+  // Changes between these are drawn once, at the end.
+  void BeginUpdate();
+  void EndUpdate();
   TNotifyEvent OnChange;
+  TEvent<int> OnColumnClick;
 
 protected:
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
   void DestroyWnd() override;
   void Notification(TComponent* c, TOperation op) override;
+  void WndProc(TMessage& m) override;
+  virtual void ColumnClick(int column) { if (OnColumnClick) OnColumnClick(this, column); }
 
 private:
   friend class TListItem;
   void InsertInWindow(int index);
+  void SetSubItemText(int index, int subItem, const std::string& text);
   std::vector<std::unique_ptr<TListItem>> items_;
   std::vector<std::unique_ptr<TListColumn>> columns_;
   TViewStyle viewStyle_ = TViewStyle::vsIcon;
-  bool multiSelect_ = false;
+  bool multiSelect_ = false, hideSelection_ = false, readOnly_ = true, showColumnHeaders_ = true;
   TImageList* smallImages_ = nullptr;
+  HIMAGELIST sharedLarge_ = nullptr, sharedSmall_ = nullptr;
+  int updating_ = 0;
 };
 
 class TStatusBar : public TStdControl {

@@ -257,6 +257,9 @@ const TClassInfo& CustomControlClassInfo();
 const TClassInfo& CustomLabelClassInfo();
 const TClassInfo& FormClassInfo();
 const TClassInfo& FontClassInfo();
+const TClassInfo& TreeViewClassInfo();
+const TClassInfo& ListViewClassInfo();
+const TClassInfo& ComboBoxClassInfo();
 
 class TDescriptionLoader {
 public:

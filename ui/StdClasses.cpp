@@ -143,9 +143,25 @@ const TClassInfo& ListColumnInfo() {
     TClassInfo i("TListColumn", nullptr);
     i.Prop("Caption", &TListColumn::Caption);
     i.Prop("Width", &TListColumn::Width);
+    i.Prop("Alignment", &TListColumn::Alignment);
     return i;
   }();
   return info;
+}
+
+template <class T>
+void TreeViewProps(TClassInfo& i) {
+  i.Prop("ReadOnly", &T::SetReadOnly);
+  i.Prop("HideSelection", &T::SetHideSelection);
+  i.Event("OnExpanding", &T::OnExpanding);
+  i.Event("OnExpanded", &T::OnExpanded);
+  i.Event("OnCollapsing", &T::OnCollapsing);
+  i.Event("OnCollapsed", &T::OnCollapsed);
+  i.Event("OnChanging", &T::OnChanging);
+  i.Event("OnChange", &T::OnChange);
+  i.Event("OnEditing", &T::OnEditing);
+  i.Event("OnEdited", &T::OnEdited);
+  i.Event("OnDeletion", &T::OnDeletion);
 }
 
 template <class T>
@@ -217,11 +233,18 @@ std::vector<TClassInfo>& Infos() {
       i.Prop("Orientation", &TTrackBar::SetOrientation);
       i.Event("OnChange", &TTrackBar::OnChange);
     }
-    add(TClassInfo("TTreeView", &WinControlClassInfo(), Creator<TTreeView>())).Prop("ReadOnly", &TTreeView::SetReadOnly);
+    {
+      auto& i = add(TClassInfo("TTreeView", &WinControlClassInfo(), Creator<TTreeView>()));
+      TreeViewProps<TTreeView>(i);
+    }
     {
       auto& i = add(TClassInfo("TListView", &WinControlClassInfo(), Creator<TListView>()));
       i.Prop("ViewStyle", &TListView::SetViewStyle);
       i.Prop("MultiSelect", &TListView::SetMultiSelect);
+      i.Prop("HideSelection", &TListView::SetHideSelection);
+      i.Prop("ReadOnly", &TListView::SetReadOnly);
+      i.Prop("ShowColumnHeaders", &TListView::SetShowColumnHeaders);
+      i.Event("OnColumnClick", &TListView::OnColumnClick);
       i.Ref("SmallImages", &TListView::SetSmallImages);
       i.Collection<TListView>("Columns", [](TListView& lv) -> TListColumn& { return *lv.AddColumn(); }, ListColumnInfo());
       i.Event("OnChange", &TListView::OnChange);
@@ -286,6 +309,10 @@ std::vector<TClassInfo>& Infos() {
   return infos;
 }
 }  // namespace
+
+const TClassInfo& TreeViewClassInfo() { return *FindClass("TTreeView"); }
+const TClassInfo& ListViewClassInfo() { return *FindClass("TListView"); }
+const TClassInfo& ComboBoxClassInfo() { return *FindClass("TComboBox"); }
 
 void RegisterStandardClasses() {
   RegisterClass(FormClassInfo());

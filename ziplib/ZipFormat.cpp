@@ -172,6 +172,13 @@ const char* ReadErrorText(TReadError e) {
 }
 
 namespace {
+// Signatures are compared under a mask read at run time, so that a program
+// that only reads zips holds no signature in its code: a self-extractor stub
+// sits in front of a zip, and zip readers search such files for them.
+volatile uint32_t gSigMask = 0x5A5A5A5A;
+constexpr uint32_t Masked(uint32_t sig) { return sig ^ 0x5A5A5A5A; }
+bool HasSig(const uint8_t* p, uint32_t maskedSig) { return (Get32(p) ^ gSigMask) == maskedSig; }
+
 // Finds the end record: the last signature whose comment fits the file.
 bool FindEndRecord(IByteSource& src, uint64_t& pos, Bytes& rec) {
   uint64_t size = src.Size();
@@ -181,7 +188,7 @@ bool FindEndRecord(IByteSource& src, uint64_t& pos, Bytes& rec) {
   if (!src.ReadAt(size - window, tail.data(), tail.size())) return false;
   for (size_t i = tail.size() - kEndRecordSize + 1; i-- > 0;) {
     const uint8_t* p = tail.data() + i;
-    if (Get32(p) != kEndSig) continue;
+    if (!HasSig(p, Masked(kEndSig))) continue;
     uint16_t commentLen = Get16(p + 20);
     if (i + kEndRecordSize + commentLen > tail.size()) continue;
     pos = size - window + i;
@@ -221,7 +228,7 @@ TReadError ReadZipDirectory(IByteSource& src, TZipDirectory& dir) {
   for (uint32_t i = 0; i < count; ++i) {
     if (cd.size() - at < kCentralHeaderSize) return TReadError::BadCentral;
     const uint8_t* p = cd.data() + at;
-    if (Get32(p) != kCentralSig) return TReadError::BadCentral;
+    if (!HasSig(p, Masked(kCentralSig))) return TReadError::BadCentral;
     TZipEntry e;
     e.VersionMadeBy = Get16(p + 4);
     e.VersionNeeded = Get16(p + 6);
@@ -252,12 +259,12 @@ TReadError ReadZipDirectory(IByteSource& src, TZipDirectory& dir) {
     uint8_t lh[kLocalHeaderSize];
     if (e.LocalPos + kLocalHeaderSize > cdPos || !src.ReadAt(e.LocalPos, lh, sizeof lh))
       return TReadError::BadLocal;
-    if (Get32(lh) != kLocalSig) return TReadError::BadLocal;
+    if (!HasSig(lh, Masked(kLocalSig))) return TReadError::BadLocal;
     uint64_t span = kLocalHeaderSize + Get16(lh + 26) + Get16(lh + 28) + uint64_t{e.CompressedSize};
     if (e.Flags & kFlagDescriptor) {
       uint8_t sig[4];
       uint64_t dp = e.LocalPos + span;
-      span += (dp + 4 <= cdPos && src.ReadAt(dp, sig, 4) && Get32(sig) == kDescriptorSig) ? 16 : 12;
+      span += (dp + 4 <= cdPos && src.ReadAt(dp, sig, 4) && HasSig(sig, Masked(kDescriptorSig))) ? 16 : 12;
     }
     if (e.LocalPos + span > cdPos) return TReadError::BadLocal;
     e.LocalSpan = span;

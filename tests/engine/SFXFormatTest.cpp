@@ -64,3 +64,49 @@ TEST(SFXHeader, EmptyZipRecordIsAnEndRecordWith0x9900) {
   uint32_t cdOffset = r[16] | (r[17] << 8) | (r[18] << 16) | (static_cast<uint32_t>(r[19]) << 24);
   EXPECT_EQ(cdOffset, 0x9900u);
 }
+
+TEST(SFXHeader, ReadBackGivesWhatWasWritten) {
+  struct {
+    const char* caption;
+    const char* dir;
+    const char* cmd;
+    SFXOpts options;
+    OvrOpts mode;
+  } rows[] = {
+      {"Setup", "", "", {SFXAskFiles}, OvrNever},
+      {"", "C:\\Target", "setup.exe /q", {SFXAskCmdLine, SFXHideOverWriteBox}, OvrAlways},
+      {"My Package", "Apps", "", {}, OvrConfirm},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.caption);
+    SFXHeader h;
+    ASSERT_TRUE(BuildSFXHeader(r.caption, r.dir, r.cmd, r.options, r.mode, h));
+    TSFXSettings s;
+    ASSERT_TRUE(ParseSFXHeader(h.data(), h.size(), s));
+    EXPECT_EQ(s.Caption, r.caption);
+    EXPECT_EQ(s.DefaultDir, r.dir);
+    EXPECT_EQ(s.CommandLine, r.cmd);
+    EXPECT_EQ(s.Options, r.options);
+    EXPECT_EQ(s.OverWriteMode, r.mode);
+  }
+}
+
+TEST(SFXHeader, ReaderRefusesWhatIsNoBlock) {
+  SFXHeader good;
+  ASSERT_TRUE(BuildSFXHeader("a", "b", "c", {}, OvrConfirm, good));
+  TSFXSettings s;
+  EXPECT_FALSE(ParseSFXHeader(good.data(), 255, s)) << "short";
+  SFXHeader bad = good;
+  bad[2] = 'X';
+  EXPECT_FALSE(ParseSFXHeader(bad.data(), bad.size(), s)) << "signature";
+  bad = good;
+  bad[4] = bad[5] = 200;  // texts past the end
+  EXPECT_FALSE(ParseSFXHeader(bad.data(), bad.size(), s));
+  bad = good;
+  bad[4] = 249, bad[5] = bad[6] = 0;  // exactly to the end
+  EXPECT_TRUE(ParseSFXHeader(bad.data(), bad.size(), s));
+  EXPECT_EQ(s.Caption.size(), 249u);
+  bad[3] = 8 | 16;
+  ASSERT_TRUE(ParseSFXHeader(bad.data(), bad.size(), s));
+  EXPECT_EQ(s.OverWriteMode, OvrNever) << "both flags: the safe reading";
+}

@@ -1,5 +1,5 @@
 // The build window end to end: fixture trees into a program folder that
-// holds the stand-in stubs and the zip library.
+// holds the shipped stubs and the zip library.
 #include "StatusUnit.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +13,6 @@
 #include "TestPaths.h"
 
 namespace {
-
-const char* const kShipped[] = {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin",
-                                "ZIPSFX.BIN", "ZIPDLL.DLL"};
 
 std::string Hex(const std::string& bytes) {
   static const char* d = "0123456789abcdef";
@@ -52,8 +49,7 @@ bool HasLine(TTreeView* tree, const std::string& line) {
 class BuildWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    MakeDirs(program.Path());
-    for (const char* f : kShipped) CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+    CopyShippedFiles(program.Path());
     src = tmp / "SRC";
     MakeDirs(src + "\\SUB");
     WriteFileBytes(src + "\\A.TXT", std::string(40000, 'a') + "end of a");

@@ -1,4 +1,4 @@
-// ConvertSFX and the stand-in stubs.
+// ConvertSFX, with made-up stubs and the shipped ones.
 #include <gtest/gtest.h>
 
 #include "PathUtils.h"
@@ -207,82 +207,19 @@ TEST_F(ZipSFX, MissingZipAndLongerOldOutputFail) {
   EXPECT_FALSE(FileExists(tmp / "p.exe"));
 }
 
-// ---- the stand-in stubs
+// ---- the shipped stubs
 
-struct TRun {
-  DWORD Exit = 99;
-  std::string Log;
-};
-
-TRun RunStub(const std::string& exe, const std::string& args, const std::string& log) {
-  DeleteFileA(log.c_str());
-  SetEnvironmentVariableA("TZ_STUB_LOG", log.c_str());
-  std::string cmd = exe + args;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  TRun r;
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return r;
-  WaitForSingleObject(pi.hProcess, 60000);
-  GetExitCodeProcess(pi.hProcess, &r.Exit);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  SetEnvironmentVariableA("TZ_STUB_LOG", nullptr);
-  if (FileExists(log)) r.Log = ReadFileBytes(log);
-  return r;
-}
-
-// A stored cabinet with the given files, built by hand.
-std::string Cabinet(const std::vector<std::pair<std::string, std::string>>& files) {
-  auto u16 = [](uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
-  auto u32 = [&](uint32_t v) { return u16(static_cast<uint16_t>(v)) + u16(static_cast<uint16_t>(v >> 16)); };
-  std::string entries, data;
-  for (const auto& [name, content] : files) {
-    entries += u32(static_cast<uint32_t>(content.size())) + u32(static_cast<uint32_t>(data.size())) + u16(0) +
-               u16(0x3021) + u16(0x6000) + u16(0x20) + name + '\0';
-    data += content;
-  }
-  uint32_t filesAt = 36 + 8, dataAt = filesAt + static_cast<uint32_t>(entries.size());
-  std::string block = u32(0) + u16(static_cast<uint16_t>(data.size())) + u16(static_cast<uint16_t>(data.size())) + data;
-  uint32_t total = dataAt + static_cast<uint32_t>(block.size());
-  std::string head = std::string("MSCF", 4) + u32(0) + u32(total) + u32(0) + u32(filesAt) + u32(0) +
-                     std::string{3, 1} + u16(1) + u16(static_cast<uint16_t>(files.size())) + u16(0) + u16(0) + u16(0);
-  std::string folder = u32(dataAt) + u16(1) + u16(0);
-  return head + folder + entries + block;
-}
-
-TEST_F(ZipSFX, StubsAreDistinctAndCarryNoArchiveSignatures) {
-  std::set<size_t> sizes;
-  for (const char* name : {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin", "ZIPSFX.BIN"}) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(FileExists(DistPath(name)));
-    std::string bytes = ReadFileBytes(DistPath(name));
-    sizes.insert(bytes.size());
-    EXPECT_LT(bytes.size(), 60000u);
-    EXPECT_EQ(bytes.find(std::string("PK\x03\x04", 4)), std::string::npos);
-    EXPECT_EQ(bytes.find("MSCF"), std::string::npos);
-    EXPECT_EQ(bytes.find("MPU"), std::string::npos);
-  }
-  EXPECT_EQ(sizes.size(), 6u);
-}
-
-TEST_F(ZipSFX, WindowsZipStubsListTheirArchive) {
+TEST_F(ZipSFX, ShippedStubsLeaveAZipThatReadersAndTheComponentFind) {
   for (const char* stub : {"Stub1.Bin", "Stub2.Bin", "ZIPSFX.BIN"}) {
     SCOPED_TRACE(stub);
     WriteFileBytes(tmp / "p.zip", PlainZip({{"a.txt", "alpha"}, {"dir/b.txt", "beta!"}}));
     zip.SetZipFilename(tmp / "p.zip");
     zip.SFXPath = DistPath(stub);
     zip.SFXCaption = "Demo";
-    zip.SFXDefaultDir = "C:\\Demo";
-    zip.SFXCommandLine = "";
-    zip.SFXOptions = {SFXAskFiles};
-    zip.SFXOverWriteMode = OvrConfirm;
     ASSERT_EQ(zip.ConvertSFX(), 0);
-    TRun r = RunStub(tmp / "p.exe", "", tmp / "log.txt");
-    EXPECT_EQ(r.Exit, 0u) << r.Log;
-    EXPECT_EQ(r.Log, std::string(stub) + " " + tmp / "p.exe" + "\r\n" +
-                         "settings flags=2 caption=Demo folder=C:\\Demo run=\r\n"
-                         "zip entries=2\r\n  a.txt 5\r\n  dir/b.txt 5\r\n");
+    EXPECT_EQ(zip.SFXOffset(), ReadFileBytes(DistPath(stub)).size() + 256);
+    EXPECT_EQ(zip.Count(), 2);
+    EXPECT_TRUE(codes.empty());
     if (std::string(stub) == "Stub1.Bin") {
       TExpect x;
       x.Entries = {{"a.txt", "alpha"}, {"dir/b.txt", "beta!"}};
@@ -291,28 +228,6 @@ TEST_F(ZipSFX, WindowsZipStubsListTheirArchive) {
     }
     DeleteFileA((tmp / "p.exe").c_str());
   }
-}
-
-TEST_F(ZipSFX, DosAndCabinetStubsListTheirArchive) {
-  std::string zipBytes = PlainZip({{"readme.txt", "hello"}});
-  WriteFileBytes(tmp / "dos.exe", ReadFileBytes(DistPath("Stub3.Bin")) + zipBytes);
-  TRun r = RunStub(tmp / "dos.exe", " -t", tmp / "log.txt");
-  EXPECT_EQ(r.Exit, 0u) << r.Log;
-  EXPECT_EQ(r.Log, "Stub3.Bin " + tmp / "dos.exe" + " -t\r\nzip entries=1\r\n  readme.txt 5\r\n");
-
-  std::string cab = Cabinet({{"one.txt", "first"}, {"two.txt", "second file"}});
-  for (const char* stub : {"CabStub1.Bin", "CabStub2.Bin"}) {
-    SCOPED_TRACE(stub);
-    WriteFileBytes(tmp / "cab.exe", ReadFileBytes(DistPath(stub)) + cab);
-    r = RunStub(tmp / "cab.exe", " /d", tmp / "log.txt");
-    EXPECT_EQ(r.Exit, 0u) << r.Log;
-    EXPECT_EQ(r.Log, std::string(stub) + " " + tmp / "cab.exe" + " /d\r\ncab entries=2\r\n  one.txt 5\r\n  two.txt 11\r\n");
-  }
-  // A stub with nothing behind it says so and fails.
-  CopyFileA(DistPath("Stub1.Bin").c_str(), (tmp / "bare.exe").c_str(), FALSE);
-  r = RunStub(tmp / "bare.exe", "", tmp / "log.txt");
-  EXPECT_EQ(r.Exit, 1u);
-  EXPECT_NE(r.Log.find("no archive"), std::string::npos);
 }
 
 }  // namespace

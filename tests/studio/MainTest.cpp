@@ -379,8 +379,7 @@ private:
 TEST(StudioBuild, EachKindFromTheSampleProject) {
   TRobot robot;
   TTempDir program, out;
-  for (const char* f : {"Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin", "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"})
-    CopyFileA(DistPath(f).c_str(), (program / f).c_str(), FALSE);
+  CopyShippedFiles(program.Path());
   TForm1 form(nullptr);
   form.SetProgramFolder(program.Path() + "\\");
   TProgressForm progress(nullptr);

@@ -34,6 +34,15 @@ std::string HostPath(const std::string& unixPath) {
 #endif
 }
 
+const char* const kShippedFiles[7] = {"Stub1.Bin",    "Stub2.Bin",  "Stub3.Bin", "CabStub1.Bin",
+                                      "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"};
+
+void CopyShippedFiles(const std::string& folder) {
+  fs::create_directories(folder);
+  for (const char* f : kShippedFiles)
+    fs::copy_file(DistPath(f), folder + kSep + f, fs::copy_options::overwrite_existing);
+}
+
 TTempDir::TTempDir() {
 #ifdef _WIN32
   char buf[MAX_PATH + 1];

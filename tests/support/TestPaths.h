@@ -8,6 +8,12 @@ std::string HostPath(const std::string& unixPath);
 inline std::string SourcePath(const std::string& rel) { return HostPath(std::string(TZ_SOURCE_DIR) + "/" + rel); }
 inline std::string DistPath(const std::string& rel) { return HostPath(std::string(TZ_DIST_DIR) + "/" + rel); }
 
+// The files that ship beside the packaging programs: the five stubs, the
+// zip component's default stub and the zip library.
+extern const char* const kShippedFiles[7];
+// Copies them from the build into `folder`, made when missing.
+void CopyShippedFiles(const std::string& folder);
+
 // A fresh, empty folder that is removed with everything in it.
 class TTempDir {
 public:
