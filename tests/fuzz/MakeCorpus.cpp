@@ -202,6 +202,40 @@ void ZipSeeds(bool archiveTarget) {
   }
 }
 
+// ---- the extractor stubs
+
+// A PE program of one section whose raw data ends the file.
+std::string Program() {
+  std::string p = "MZ" + std::string(58, '\0') + Int32(64) + std::string("PE\0\0", 4) + std::string(20, '\0');
+  p[64 + 6] = 1;
+  std::string section(40, '\0');
+  section.replace(16, 8, Int32(512) + Int32(256));
+  p += section;
+  p.resize(256 + 512, '\xCC');
+  return p;
+}
+
+void StubSeeds() {
+  // Mode 0, a stub's own file behind the password: program, settings
+  // block, zip.
+  std::string password = "seed";
+  Put("stub-file", Byte(0) + Byte(4) + password + SelfExtractor(Program(), MakeZip(kFiles)));
+  Put("stub-no-settings", Byte(0) + Byte(0) + Program() + MakeZip({kFiles[0], kFiles[1]}));
+  Put("stub-descriptor", Byte(0) + Byte(0) + Program() + DescriptorZip());
+  // Mode 1, built: two sections, texts, flags, password, three entries.
+  std::string built = Byte(1) + Byte(1) + Byte(0) + "\x00\x02\x00\x00" "\x00\x01\x00\x02";
+  built += Byte(5) + "Title" + Byte(6) + "C:\\Out" + Byte(0) + Byte(32 | 2) + Byte(2) + "pw" + Byte(3);
+  built += Byte(5) + "a.txt" + "\x03\x00" "abc" + Byte(9);
+  built += Byte(10) + "dir/b.text" + "\x40\x00" + std::string(64, 'b') + Byte(6);
+  built += Byte(4) + "dir/" + "\x00\x00" + Byte(0);
+  Put("built", built);
+  // Mode 2: the program's path, a command line, an entry name.
+  std::string module = "C:\\My Dir\\Out.exe", line = "C:\\My Dir\\Out.exe -t \"x y\"";
+  Put("arguments", Byte(2) + Byte(static_cast<int>(module.size())) + module + Byte(static_cast<int>(line.size())) +
+                       Byte(0) + line + "docs\\read me.txt");
+  Put("quoted", Byte(2) + Byte(0) + Byte(12) + Byte(0) + "\"a b\" -d C:\\" + "../up");
+}
+
 // ---- project files
 
 void ProjectSeeds() {
@@ -254,6 +288,7 @@ int main(int argc, char** argv) {
       {"FuzzZipArchive", [] { ZipSeeds(true); }},
       {"FuzzProjectFile", ProjectSeeds},
       {"FuzzAniFile", AniSeeds},
+      {"FuzzStubArchive", StubSeeds},
   };
   auto maker = argc == 3 ? makers.find(argv[1]) : makers.end();
   if (maker == makers.end()) {
