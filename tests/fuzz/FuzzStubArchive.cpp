@@ -11,6 +11,7 @@
 #include "FuzzInput.h"
 #include "SFX.h"
 #include "SFXArchive.h"
+#include "ZipFixture.h"
 #include "ZipFormat.h"
 
 #include <algorithm>
@@ -133,11 +134,6 @@ std::string Program(TFuzzInput& in, uint64_t& start) {
   return p;
 }
 
-struct TFile {
-  std::string Name, Data;
-  int Level;
-};
-
 void BuildAndRead(TFuzzInput& in) {
   uint64_t start = 0;
   std::string program = Program(in, start);
@@ -152,37 +148,28 @@ void BuildAndRead(TFuzzInput& in) {
   bool withHeader = BuildSFXHeader(caption, folder, command, options, overwrite, header);
   Expect(withHeader == (caption.size() + folder.size() + command.size() <= kSFXMaxTextTotal));
   std::string prefix = program + (withHeader ? std::string(header.begin(), header.end()) : std::string());
-  const std::string password = in.Bytes(in.Byte() % 16);
+  // A password as typed: no NUL in it.
+  std::string password = in.Bytes(in.Byte() % 16);
+  std::replace(password.begin(), password.end(), '\0', '0');
 
-  zipfmt::TMemorySink sink;
-  zipfmt::TZipWriter w(sink);
-  Expect(w.WriteRaw(prefix.data(), prefix.size()));
-  std::vector<TFile> files(in.Byte() % 6);
-  for (TFile& f : files) {
+  std::vector<fixture::TZipSample> files(in.Byte() % 6);
+  for (fixture::TZipSample& f : files) {
     f.Name = in.Bytes(in.Byte() % 48);
     if (f.Name.empty()) f.Name = "n";
     f.Data = in.Bytes(in.UInt16() % 16384);
     f.Level = in.Byte() % 10;
-    const auto* p = reinterpret_cast<const uint8_t*>(f.Data.data());
-    zipfmt::TNewEntry e;
-    e.Name = f.Name;
-    e.Crc = zipfmt::Crc32(0, p, f.Data.size());
-    e.Size = static_cast<uint32_t>(f.Data.size());
-    e.Level = f.Level;
-    e.Encrypted = (flags & 32) != 0;
-    const uint8_t cryptHeader[zipfmt::kCryptHeaderSize] = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3, 5};
-    zipfmt::TEntryEncoder enc(f.Level, e.Encrypted ? &password : nullptr, e.Crc, cryptHeader);
-    Bytes data;
-    Expect(enc.Feed(p, f.Data.size(), data) && enc.Finish(data));
-    Expect(w.BeginEntry(e) && w.WriteEntryData(data.data(), data.size()) && w.EndEntry());
+    if (flags & 32) f.Password = password.c_str();
   }
-  Expect(w.Finish());
-  zipfmt::TMemorySource src(std::move(sink.Data));
+  Bytes zip = fixture::ZipOf(files, prefix);
+  Expect(!zip.empty());
+  zipfmt::TMemorySource src(std::move(zip));
 
   Expect(AppendedDataStart(src) == start);
-  if (withHeader) {
+  // The settings block as the stub reads it: right behind the program.
+  uint8_t block[kSFXHeaderSize];
+  if (withHeader && start) {
     TSFXSettings s;
-    Expect(ParseSFXHeader(header.data(), header.size(), s));
+    Expect(src.ReadAt(start, block, sizeof block) && ParseSFXHeader(block, sizeof block, s));
     Expect(s.Caption == caption && s.DefaultDir == folder && s.CommandLine == command && s.Options == options &&
            s.OverWriteMode == overwrite);
   }
@@ -193,7 +180,7 @@ void BuildAndRead(TFuzzInput& in) {
     Expect(c.Problem == TZipProblem::Name);
     std::string path;
     bool isFolder = false;
-    Expect(std::any_of(files.begin(), files.end(), [&](const TFile& f) {
+    Expect(std::any_of(files.begin(), files.end(), [&](const fixture::TZipSample& f) {
       return f.Name == c.Detail && SafePath(f.Name, path, isFolder) != TNameProblem::None;
     }));
     return;

@@ -5,6 +5,7 @@
 #include "ProjectFile.h"
 #include "SFX.h"
 #include "ScriptWriter.h"
+#include "ZipFixture.h"
 #include "ZipFormat.h"
 
 #include <cstdio>
@@ -108,41 +109,14 @@ void DataSeeds() {
 
 // ---- zip archives
 
-struct TZipFile {
-  std::string Name, Data;
-  int Level;
-  bool Encrypted;
-};
-
-std::string MakeZip(const std::vector<TZipFile>& files, const std::string& comment = {}) {
-  zipfmt::TMemorySink sink;
-  zipfmt::TZipWriter w(sink);
-  for (const TZipFile& f : files) {
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(f.Data.data());
-    zipfmt::TNewEntry e;
-    e.Name = f.Name;
-    e.Time = zipfmt::MakeDosTime(2001, 2, 3, 4, 5, 6);
-    e.Crc = zipfmt::Crc32(0, p, f.Data.size());
-    e.Size = static_cast<uint32_t>(f.Data.size());
-    e.Level = f.Level;
-    e.Encrypted = f.Encrypted;
-    const std::string password = "seed";
-    const uint8_t header[zipfmt::kCryptHeaderSize] = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 9};
-    zipfmt::TEntryEncoder enc(f.Level, f.Encrypted ? &password : nullptr, e.Crc, header);
-    zipfmt::Bytes out;
-    enc.Feed(p, f.Data.size(), out);
-    enc.Finish(out);
-    w.BeginEntry(e);
-    w.WriteEntryData(out.data(), out.size());
-    w.EndEntry();
-  }
-  w.Finish(zipfmt::Bytes(comment.begin(), comment.end()));
-  return std::string(sink.Data.begin(), sink.Data.end());
+std::string MakeZip(const std::vector<TZipSample>& files, const std::string& comment = {}) {
+  zipfmt::Bytes zip = ZipOf(files, "", comment);
+  return std::string(zip.begin(), zip.end());
 }
 
 // One stored entry followed by a signed data descriptor (flag bit 3).
 std::string DescriptorZip() {
-  std::string plain = MakeZip({{"d.txt", "with a descriptor", 0, false}});
+  std::string plain = MakeZip({{"d.txt", "with a descriptor", 0}});
   zipfmt::TMemorySource src(zipfmt::Bytes(plain.begin(), plain.end()));
   zipfmt::TZipDirectory dir;
   zipfmt::ReadZipDirectory(src, dir);
@@ -163,10 +137,11 @@ std::string DescriptorZip() {
   return zip + std::string(tail.begin(), tail.end());
 }
 
-const std::vector<TZipFile> kFiles = {
-    {"readme.txt", "A short text to pack.\r\n", 0, false},
-    {"dir/data.bin", std::string(3000, 'z') + "tail", 9, false},
-    {"secret.txt", "hidden words", 6, true},
+// The encrypted one's password is "seed".
+const std::vector<TZipSample> kFiles = {
+    {"readme.txt", "A short text to pack.\r\n", 0},
+    {"dir/data.bin", std::string(3000, 'z') + "tail", 9},
+    {"secret.txt", "hidden words", 6, "seed"},
 };
 
 // A Windows zip self-extractor: stub, settings block, zip (offsets not
