@@ -9,9 +9,10 @@
 # AddressSanitizer keeps 32 MB of freed memory in quarantine rather than
 # 256 MB: memory stays warm and runs go about twice as fast (ASAN_OPTIONS
 # set by the caller wins).
-# Every finding is kept, with the command that repeats it, in
-# build/host/fuzz/<target>/findings/; the last output of each process is in
-# run-<n>.log beside it. What a target learnt stays in its corpus/ folder.
+# Every finding (and every input slower than 10 s) is kept, with the command
+# that repeats it, in build/host/fuzz/<target>/findings/; the last output of
+# each process is in run-<n>.log beside it. What a target learnt stays in its
+# corpus/ folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -62,14 +63,17 @@ for t in "${targets[@]}"; do
   runs=$(cat "$dir"/run-*.count | paste -sd+ | bc)
   rm -f "$dir"/run-*.count
   new=$(comm -13 <(echo "$before") <(find "$dir/findings" -type f | sort) | grep -v '\.txt$' || true)
-  count=0
+  count=0 slow=0
   for f in $new; do
-    count=$((count + 1))
     echo "$exe -runs=1 $f" >"$f.txt"
-    echo "   finding: $f"
+    # An input slower than 10 s but within the timeout is kept, not counted.
+    case $(basename "$f") in
+      slow-unit-*) slow=$((slow + 1)); echo "   slow input: $f";;
+      *) count=$((count + 1)); echo "   finding: $f";;
+    esac
   done
   total_findings=$((total_findings + count))
-  summary+=("$(printf '%-18s %14s inputs  %3d findings' "$t" "$runs" "$count")")
+  summary+=("$(printf '%-18s %14s inputs  %3d findings  %3d slow inputs' "$t" "$runs" "$count" "$slow")")
 done
 
 echo
