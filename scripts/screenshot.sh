@@ -10,6 +10,8 @@
 #   scripts/screenshot.sh sfx        the Windows zip extractors' window
 #   scripts/screenshot.sh kit        every kit control in its states, and the
 #                                    folder browser driven by its callback
+#   scripts/screenshot.sh docks      toolbars docked on two edges and one floating
+#   scripts/screenshot.sh menus      the menu bar with a menu, its submenu and title band
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
@@ -17,6 +19,8 @@ case "${1:-}" in
   views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
   sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
+  docks) shift; exec "$(dirname "$0")/screenshot-docks.sh" "$@" ;;
+  menus) shift; exec "$(dirname "$0")/screenshot-menus.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

@@ -66,8 +66,9 @@ void TComponent::RemoveFreeNotification(TComponent* other) {
 }
 
 void TComponent::EndLoading() {
-  for (TComponent* c : components_)
-    if (c->loading_) c->EndLoading();
+  // By index: a Loaded may make new components of this owner.
+  for (size_t i = 0; i < components_.size(); ++i)
+    if (TComponent* c = components_[i]; c->loading_) c->EndLoading();
   loading_ = false;
   Loaded();
 }

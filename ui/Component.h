@@ -37,6 +37,10 @@ public:
   void FreeNotification(TComponent* other);
   void RemoveFreeNotification(TComponent* other);
 
+  // A window description placed this component inside `parent` (a menu
+  // item inside its menu); controls get their parent through SetParent.
+  virtual void SetParentComponent(TComponent*) {}
+
   bool Loading() const { return loading_; }
   void BeginLoading() { loading_ = true; }
   // Ends the loading state of this component and its owned ones, then calls Loaded.

@@ -110,6 +110,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
   Invalidate();
   if (parent_ && align_ != TAlign::alNone) parent_->Realign();
+  if (parent_) parent_->ChildChanged(this, TWinControl::TChildChange::Bounds);
   if (resized) Resize();
 }
 
@@ -147,6 +148,7 @@ void TControl::SetVisible(bool visible) {
   if (visible) Invalidate();
   Perform(CM_VISIBLECHANGED, visible);
   if (parent_ && align_ != TAlign::alNone) parent_->Realign();
+  if (parent_) parent_->ChildChanged(this, TWinControl::TChildChange::Visibility);
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -473,6 +475,7 @@ void TWinControl::InsertControl(TControl* c) {
     c->Invalidate();
   }
   Realign();
+  ChildChanged(c, TChildChange::Inserted);
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -485,7 +488,10 @@ void TWinControl::RemoveControl(TControl* c) {
   if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
   controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
   c->parent_ = nullptr;
-  if (!destroying_) Realign();
+  if (!destroying_) {
+    Realign();
+    ChildChanged(c, TChildChange::Removed);
+  }
 }
 
 void TWinControl::Broadcast(TMessage& m) {
@@ -544,11 +550,13 @@ void TWinControl::UpdateBoundsFromWindow() {
   GetWindowRect(handle_, &r);
   if (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD) MapWindowPoints(nullptr, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
   bool resized = r.right - r.left != width_ || r.bottom - r.top != height_;
+  bool moved = r.left != left_ || r.top != top_;
   left_ = r.left;
   top_ = r.top;
   width_ = r.right - r.left;
   height_ = r.bottom - r.top;
   if (parent_ && Align() != TAlign::alNone && resized) parent_->Realign();
+  if (parent_ && (moved || resized)) parent_->ChildChanged(this, TChildChange::Bounds);
   if (resized) {
     Realign();
     Resize();

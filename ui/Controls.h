@@ -22,6 +22,7 @@
 #include "Component.h"
 #include "Enums.h"
 #include "Graphics.h"
+#include "Menus.h"
 
 struct TMessage {
   UINT Msg;
@@ -90,9 +91,9 @@ using TKeyEvent = TEvent<WORD&, TShiftState>;
 using TKeyPressEvent = TEvent<char&>;
 
 // What PopupMenu points at; the menu kit gives the real one.
-class TPopupMenuBase : public TComponent {
+class TPopupMenuBase : public TMenu {
 public:
-  using TComponent::TComponent;
+  explicit TPopupMenuBase(TComponent* owner) : TMenu(owner, false) {}
   virtual void Popup(int screenX, int screenY) = 0;
 };
 
@@ -311,6 +312,10 @@ protected:
   virtual void PaintWindow(HDC dc);
   // Client area left for aligned children.
   virtual RECT AlignRect() { return ClientRect(); }
+  // A child joined or left, or its bounds or visibility changed; for
+  // containers that place their children themselves.
+  enum class TChildChange { Inserted, Removed, Bounds, Visibility };
+  virtual void ChildChanged(TControl*, TChildChange) {}
   std::string GetText() const override;
   void SetTextBuf(const std::string& text) override;
   // Brush for WM_CTLCOLOR answers (own colour).

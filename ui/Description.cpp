@@ -304,11 +304,23 @@ const TPropInfo* TClassInfo::FindProperty(std::string_view name) const {
   return nullptr;
 }
 
-void RegisterClass(const TClassInfo& info) { Registry()[Lower(info.Name())] = &info; }
+namespace {
+void RegisterStandardOnce() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  RegisterStandardClasses();
+}
+}  // namespace
+
+// The standard classes come first, so a kit class may take a standard name.
+void RegisterClass(const TClassInfo& info) {
+  RegisterStandardOnce();
+  Registry()[Lower(info.Name())] = &info;
+}
 
 const TClassInfo* FindClass(std::string_view name) {
-  static bool standard = (RegisterStandardClasses(), true);
-  (void)standard;
+  RegisterStandardOnce();
   auto it = Registry().find(Lower(name));
   return it == Registry().end() ? nullptr : it->second;
 }
@@ -389,6 +401,8 @@ void TDescriptionLoader::Create(const TDescObject& node, TComponent* enclosing) 
     auto* parent = dynamic_cast<TWinControl*>(enclosing);
     if (!parent) Fail(node.Line, "'" + node.Name + "' is a control inside '" + enclosing->Name() + "', which cannot hold controls");
     control->SetParent(parent);
+  } else if (enclosing != &form_) {
+    c->SetParentComponent(enclosing);
   }
   if (!node.Name.empty()) {
     auto it = form_.fields_.find(Lower(node.Name));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "Menus.h"
 #include "Seam.h"
 #include "StdCtrls.h"
 
@@ -179,7 +180,26 @@ void TForm::CreateWnd() {
   created_ = true;
 }
 
-void TForm::HandleCreated() { ApplyIcon(); }
+void TForm::HandleCreated() {
+  ApplyIcon();
+  if (menu_) ::SetMenu(HandleIfAllocated(), menu_->Handle());
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_) RemoveFreeNotification(menu_);
+  menu_ = menu;
+  if (menu_) FreeNotification(menu_);
+  if (HWND h = HandleIfAllocated()) ::SetMenu(h, menu_ ? menu_->Handle() : nullptr);
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == menu_) {
+    menu_ = nullptr;
+    if (HWND h = HandleIfAllocated()) ::SetMenu(h, nullptr);
+  }
+}
 
 void TForm::ApplyIcon() {
   HWND h = HandleIfAllocated();
@@ -369,6 +389,9 @@ void TForm::WndProc(TMessage& m) {
         return;
       }
       break;
+    case WM_COMMAND:
+      if (m.LParam == 0 && HIWORD(m.WParam) == 0 && menu_ && menu_->DispatchMenuCommand(LOWORD(m.WParam))) return;
+      break;
     case CM_DIALOGKEY: m.Result = DialogKey(static_cast<WORD>(m.WParam)); return;
     default: break;
   }
@@ -410,6 +433,11 @@ HWND TApplication::Handle() {
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
   if (handle_) SetWindowTextA(handle_, title.c_str());
+}
+
+void TApplication::SetHint(const std::string& hint) {
+  hint_ = hint;
+  if (OnHint) OnHint(this);
 }
 
 LRESULT CALLBACK TApplication::AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

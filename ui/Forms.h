@@ -54,6 +54,7 @@ using TCloseEvent = TEvent<TCloseAction&>;
 using TCloseQueryEvent = TEvent<bool&>;
 
 class TButton;
+class TMainMenu;
 
 class TForm : public TWinControl {
 public:
@@ -71,6 +72,9 @@ public:
   TWindowState WindowState() const;
   void SetWindowState(TWindowState state);
   TIcon& Icon() { return icon_; }
+  // The menu bar; its commands come back to the form as WM_COMMAND.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
 
   void SetClientWidth(int v) override;
   void SetClientHeight(int v) override;
@@ -125,6 +129,7 @@ protected:
   void PaintWindow(HDC dc) override;
   void Loaded() override;
   virtual void DoClose(TCloseAction& action);
+  void Notification(TComponent* component, TOperation operation) override;
   virtual bool DialogKey(WORD key);
   TButton* FindButton(bool isDefault) const;
 
@@ -141,6 +146,7 @@ private:
   TPosition position_ = TPosition::poDesigned;
   TWindowState windowState_ = TWindowState::wsNormal;
   TIcon icon_;
+  TMainMenu* menu_ = nullptr;
   int clientWidth_ = -1, clientHeight_ = -1;
   bool active_ = false, modal_ = false, created_ = false;
   TModalResult modalResult_ = mrNone;
@@ -161,6 +167,12 @@ public:
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(const std::string& file) { helpFile_ = file; }
   TIcon& Icon() { return icon_; }
+  // The hint of what the mouse is over; OnHint shows it, in a status bar
+  // for one. HintHidePause: how long a hint window stays up (ms).
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  int HintHidePause() const { return hintHidePause_; }
+  void SetHintHidePause(int ms) { hintHidePause_ = ms; }
 
   // Makes a form owned by the application; the first becomes MainForm.
   template <class T, class... A>
@@ -204,7 +216,7 @@ public:
   bool Active() const { return active_; }
 
   TEvent<const std::exception&> OnException;
-  TNotifyEvent OnActivate, OnDeactivate, OnMinimize, OnRestore;
+  TNotifyEvent OnActivate, OnDeactivate, OnMinimize, OnRestore, OnHint;
 
 private:
   static LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -214,6 +226,8 @@ private:
   HWND handle_ = nullptr;
   std::string title_;
   std::string helpFile_;
+  std::string hint_;
+  int hintHidePause_ = 2500;
   TIcon icon_;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false, active_ = false;

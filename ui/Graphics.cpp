@@ -241,6 +241,16 @@ void TBitmap::Release() {
   width_ = height_ = 0;
 }
 
+void TBitmap::Assign(const TBitmap& other) {
+  if (&other == this) return;
+  if (other.Empty()) {
+    Release();
+    return;
+  }
+  SetSize(other.width_, other.height_);
+  BitBlt(dc_, 0, 0, width_, height_, other.dc_, 0, 0, SRCCOPY);
+}
+
 void TBitmap::SetSize(int width, int height) {
   Release();
   BITMAPINFO bi{};

@@ -182,6 +182,10 @@ public:
   TBitmap& operator=(const TBitmap&) = delete;
 
   void SetSize(int width, int height);
+  // Back to empty: no picture, no handle.
+  void Clear() { Release(); }
+  // A copy of another bitmap's picture; an empty one makes this empty.
+  void Assign(const TBitmap& other);
   // A .bmp file's bytes; false when they are not a bitmap we can read.
   bool LoadFromBytes(const std::vector<uint8_t>& bytes);
   bool Empty() const { return !bitmap_; }

@@ -1,5 +1,6 @@
 #include "Seam.h"
 
+#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -92,3 +93,12 @@ UINT_PTR TRealSeam::SetTimer(HWND wnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
 }
 
 bool TRealSeam::KillTimer(HWND wnd, UINT_PTR id) { return ::KillTimer(wnd, id) != FALSE; }
+
+HWND ISeam::ForegroundWindow() { return GetForegroundWindow(); }
+void ISeam::SetForegroundWindow(HWND wnd) { ::SetForegroundWindow(wnd); }
+
+void ISeam::PlaySystemSound(const std::string& name) {
+  sndPlaySoundA(name.c_str(), SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+}
+
+void ISeam::Beep(UINT type) { MessageBeep(type); }

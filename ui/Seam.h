@@ -36,6 +36,13 @@ public:
   // SetTimer / KillTimer.
   virtual UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapse, TIMERPROC proc) = 0;
   virtual bool KillTimer(HWND wnd, UINT_PTR id) = 0;
+  // GetForegroundWindow / SetForegroundWindow. Under Wine's null driver the
+  // foreground window is never the program's own, so tests answer it.
+  virtual HWND ForegroundWindow();
+  virtual void SetForegroundWindow(HWND wnd);
+  // sndPlaySoundA with a system sound's name ("MenuPopup"), and MessageBeep.
+  virtual void PlaySystemSound(const std::string& name);
+  virtual void Beep(UINT type);
 };
 
 // The seam in force; the real one unless a test replaced it.

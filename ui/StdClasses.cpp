@@ -3,6 +3,7 @@
 #include "Description.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
+#include "Menus.h"
 
 namespace {
 void Ignore(TComponent&, const TDescValue&) {}
@@ -108,6 +109,7 @@ const TClassInfo& FormClassInfo() {
       if (!f.Icon().LoadFromBytes(ConvertValue<std::vector<uint8_t>>(v))) throw EDescriptionError("not an icon");
     });
     i.Ref("ActiveControl", &TForm::SetActiveControl);
+    i.Ref("Menu", &TForm::SetMenu);
     i.Event("OnCreate", &TForm::OnCreate);
     i.Event("OnDestroy", &TForm::OnDestroy);
     i.Event("OnShow", &TForm::OnShow);
@@ -316,5 +318,7 @@ const TClassInfo& ComboBoxClassInfo() { return *FindClass("TComboBox"); }
 
 void RegisterStandardClasses() {
   RegisterClass(FormClassInfo());
+  RegisterClass(TMenuItem::ClassInfo());
+  RegisterClass(TMainMenu::ClassInfo());
   for (const auto& i : Infos()) RegisterClass(i);
 }

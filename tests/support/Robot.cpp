@@ -83,3 +83,8 @@ bool TRobot::FireTimer(HWND wnd, UINT_PTR id) {
     SendMessageA(wnd, WM_TIMER, id, 0);
   return true;
 }
+
+HWND TRobot::ForegroundWindow() { return Foreground ? Foreground : GetActiveWindow(); }
+void TRobot::SetForegroundWindow(HWND) {}
+void TRobot::PlaySystemSound(const std::string& name) { Sounds.push_back(name); }
+void TRobot::Beep(UINT) { Sounds.push_back("Beep"); }

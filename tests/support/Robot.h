@@ -33,6 +33,10 @@ public:
   std::vector<std::string> Programs;                     // command lines
   std::vector<UINT> ExitCalls;
   std::map<std::pair<HWND, UINT_PTR>, std::pair<UINT, TIMERPROC>> Timers;
+  std::vector<std::string> Sounds;                       // system sounds; "Beep" for a beep
+  // The foreground window tests see; null: the active window, which under
+  // the null driver stands in for it.
+  HWND Foreground = nullptr;
 
   // Fires an active timer as the system would (proc, or WM_TIMER to the window).
   bool FireTimer(HWND wnd, UINT_PTR id);
@@ -49,6 +53,10 @@ public:
   bool Restart(UINT flags, DWORD reason) override;
   UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapse, TIMERPROC proc) override;
   bool KillTimer(HWND wnd, UINT_PTR id) override;
+  HWND ForegroundWindow() override;
+  void SetForegroundWindow(HWND wnd) override;
+  void PlaySystemSound(const std::string& name) override;
+  void Beep(UINT type) override;
 
 private:
   bool FileDialog(OPENFILENAMEA& ofn);
