@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <new>
 #include <random>
+#include <stdexcept>
 
 bool LoaderMode = false;
 std::string DataFileName;
@@ -27,6 +29,7 @@ bool IconsWanted = false, RestartNeeded = false, IsAdmin = false;
 
 namespace {
 std::mt19937 randomGenerator;
+const char kCorruptedScriptMessage[] = "The setup files are corrupted. Please obtain a new copy of the program.";
 }
 
 void Randomize() {
@@ -166,7 +169,7 @@ void PrepareSetup(const TStartupEnvironment& env, TSetupScript& loaded) {
       RestartNeeded = (script.ScriptHeader.HeaderOptions & hoRestartNeeded) != 0;
       ReadScriptBody(file, script);
     } catch (const EZlibDataError&) {
-      FatalError("The setup files are corrupted. Please obtain a new copy of the program.");
+      FatalError(kCorruptedScriptMessage);
     }
   }
 
@@ -186,11 +189,23 @@ void DeriveScriptTotals(const TSetupScript& script) {
 }
 
 bool StartSetup(const TStartupEnvironment& env, TSetupScript& script) {
+  // Running out of memory here means a script that asks for more than the
+  // program can hold: it is reported as damaged.
+  auto outOfMemory = [] {
+    ShowMsg(kCorruptedScriptMessage, "", mkError, MB_OK);
+    return false;
+  };
   try {
     PrepareSetup(env, script);
     return true;
   } catch (const EAbort&) {
     return false;
+  } catch (const EOutOfMemory&) {
+    return outOfMemory();
+  } catch (const std::bad_alloc&) {
+    return outOfMemory();
+  } catch (const std::length_error&) {
+    return outOfMemory();
   } catch (const Exception& e) {
     ShowMsg(e.Message(), "", mkError, MB_OK);
     return false;

@@ -340,13 +340,15 @@ bool RandomBytes(uint8_t* p, size_t n) { return RtlGenRandom(p, static_cast<ULON
 
 bool TZipRun::AddFile(TZipWriter& w, const TCandidate& c, bool& skipped) {
   skipped = false;
+  if (w.Entries().size() >= kMaxEntries)
+    return Message(zeTooLarge, "Too many files for one zip archive (at most 65534): " + c.Path), false;
   if (Callback(zcaFileBegins, zeNone, c.Size, c.Stored) == -1) return false;
   TFile f;
   if (!f.Open(c.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
     skipped = true;
     return Message(zeOpenFile, "Could not open for reading: " + c.Path);
   }
-  if (f.Size() > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
+  if (f.Size() > kMaxField32) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
   std::vector<uint8_t> buf(kZipPieceSize);
   // First pass: the CRC, which the local header and the encryption header need.
   uint32_t crc = 0;
@@ -361,7 +363,7 @@ bool TZipRun::AddFile(TZipWriter& w, const TCandidate& c, bool& skipped) {
     crc = Crc32(crc, buf.data(), static_cast<size_t>(n));
     size += static_cast<uint64_t>(n);
   }
-  if (size > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
+  if (size > kMaxField32) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
   uint8_t header[kCryptHeaderSize] = {};
   if (encrypt_ && !RandomBytes(header, sizeof header))
     return Message(zeWrite, "No random data for the encryption header"), false;

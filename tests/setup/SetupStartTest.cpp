@@ -10,6 +10,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// While not 0, allocations of at least this many bytes fail, as they do in a
+// 32-bit program whose address space runs out.
+size_t failAllocationsFrom = 0;
+
+}  // namespace
+
+void* operator new(size_t size) {
+  if (failAllocationsFrom != 0 && size >= failAllocationsFrom) throw std::bad_alloc();
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
 namespace {
 
 using namespace fixture;
@@ -260,6 +279,40 @@ TEST(StartSetup, OtherFailuresShowOneBox) {
   EXPECT_FALSE(StartSetup(EnvIn(dir.Path()), Loaded));
   ASSERT_EQ(robot.Boxes.size(), 1u);
   EXPECT_EQ(robot.Boxes[0].Text, kNotFound);
+}
+
+// A script whose license inflates to more than the program can hold ends
+// with the damaged-files message, however the memory runs out: while the
+// text grows, or when inflate cannot have its buffers.
+TEST(StartSetup, RunningOutOfMemoryShowsTheCorruptedFilesMessage) {
+  TTempDir dir;
+  TScriptFixture f = SmallScript();
+  f.Compressed = true;
+  f.Script.LicenseText = std::string(16 << 20, 'L');
+  WriteFileBytes(dir / "SETUP.0", f.Build());
+  const struct {
+    const char* Name;
+    size_t FailFrom;
+  } rows[] = {
+      {"the text", 4 << 20},
+      {"the inflate buffers", 32000},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Name);
+    TRobot robot;
+    failAllocationsFrom = r.FailFrom;
+    bool started = StartSetup(EnvIn(dir.Path()), Loaded);
+    failAllocationsFrom = 0;
+    EXPECT_FALSE(started);
+    ASSERT_EQ(robot.Boxes.size(), 1u);
+    EXPECT_EQ(robot.Boxes[0].Caption, "Error");
+    EXPECT_EQ(robot.Boxes[0].Text, kCorrupted);
+  }
+  // With the memory there, the same script loads.
+  TRobot robot;
+  EXPECT_TRUE(StartSetup(EnvIn(dir.Path()), Loaded));
+  EXPECT_TRUE(robot.Boxes.empty());
+  EXPECT_EQ(Loaded.LicenseText.size(), 16u << 20);
 }
 
 // The windows of one process: its background window ("Setup", the size of
