@@ -31,3 +31,16 @@ function(tz_ship target)
     RUNTIME_OUTPUT_DIRECTORY ${TZ_DIST_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${TZ_DIST_DIR})
 endfunction()
+
+# tz_add_package_readers(test prefix folder): after the end-to-end test
+# `test` has left its packages in test-output/<folder>, independent readers
+# (cabextract and Python's zipfile) read them back as <prefix>CabinetReaderCheck
+# and <prefix>ZipReaderCheck.
+function(tz_add_package_readers test prefix folder)
+  set_tests_properties(${test} PROPERTIES FIXTURES_SETUP ${folder}_output)
+  add_test(NAME ${prefix}CabinetReaderCheck
+           COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tools/check_cabinets.py ${CMAKE_BINARY_DIR}/test-output/${folder})
+  add_test(NAME ${prefix}ZipReaderCheck
+           COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/ziplib/check_zips.py ${CMAKE_BINARY_DIR}/test-output/${folder})
+  set_tests_properties(${prefix}CabinetReaderCheck ${prefix}ZipReaderCheck PROPERTIES FIXTURES_REQUIRED ${folder}_output)
+endfunction()

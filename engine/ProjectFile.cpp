@@ -356,14 +356,14 @@ TProjectRecord ReadProjectFile(IProjectFileAccess& files, const std::string& pat
   return rec;
 }
 
-bool LoadProjectFile(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,
-                     TProjectFrontEnd frontEnd) {
+TProjectLoad LoadProjectFileResult(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,
+                                   TProjectFrontEnd frontEnd) {
   TProjectRecord rec = ReadProjectFile(files, path);
   bool wizard = frontEnd == TProjectFrontEnd::Wizard;
   if (rec.Stop == TProjectStop::FileError) {
     if (wizard && rec.FileOpened) {
       target.ShowMessage(WizardOpenErrorMessage(rec.SystemCode));
-      return true;
+      return TProjectLoad::Partial;
     }
     throw EInOutError(rec.SystemCode);
   }
@@ -372,17 +372,22 @@ bool LoadProjectFile(IProjectFileAccess& files, const std::string& path, IProjec
   switch (rec.Stop) {
     case TProjectStop::UnknownKind:
       target.ShowMessage(InvalidDataMessage());
-      return false;
+      return TProjectLoad::UnknownKind;
     case TProjectStop::BadInteger:
       // No system call failed; the Wizard's box shows code 0.
       if (wizard) {
         target.ShowMessage(WizardOpenErrorMessage(0));
-        return true;
+        return TProjectLoad::Partial;
       }
       throw EConvertError(rec.StopMessage);
     default:
-      return true;
+      return TProjectLoad::Complete;
   }
+}
+
+bool LoadProjectFile(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,
+                     TProjectFrontEnd frontEnd) {
+  return LoadProjectFileResult(files, path, target, frontEnd) != TProjectLoad::UnknownKind;
 }
 
 void SaveProjectFile(IProjectFileAccess& files, const std::string& path, const IProjectSettings& values) {

@@ -217,6 +217,14 @@ enum class TProjectFrontEnd { Studio, Wizard };
 bool LoadProjectFile(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,
                      TProjectFrontEnd frontEnd);
 
+// How a load ended: read to its end, stopped part-way after the Wizard's
+// "Oops!" box (the values before the error stay), or stopped at an
+// unrecognised kind.
+enum class TProjectLoad { Complete, Partial, UnknownKind };
+// LoadProjectFile, telling the Wizard's part-way stop from a whole load.
+TProjectLoad LoadProjectFileResult(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,
+                                   TProjectFrontEnd frontEnd);
+
 // SaveProject of either front-end: writes layout 1.60; throws EInOutError.
 void SaveProjectFile(IProjectFileAccess& files, const std::string& path, const IProjectSettings& values);
 

@@ -5,6 +5,7 @@
 #include "ComCtrls.h"
 #include "Description.h"
 #include "EllipsisLabel.h"
+#include "EngineClasses.h"
 #include "Seam.h"
 #include "StdCtrls.h"
 #include "Wordcap.h"
@@ -108,39 +109,14 @@ end
 )";
 }  // namespace
 
-void RegisterEngineClasses() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  static const TClassInfo handler("TStreamCabinetFileHandler", &ComponentClassInfo(),
-                                  Creator<TStreamCabinetFileHandler>());
-  static const TClassInfo writer = [] {
-    TClassInfo i("TCabinetWriter", &ComponentClassInfo(), Creator<TCabinetWriter>());
-    i.Ref("FileHandler", &TCabinetWriter::SetFileHandler);
-    i.Prop("FailOnIncompressible", &TCabinetWriter::FailOnIncompressible);
-    i.Prop("FileSupport", &TCabinetWriter::FileSupport);
-    return i;
-  }();
-  static const TClassInfo zip = [] {
-    TClassInfo i("TZipArchiver", &ComponentClassInfo(), Creator<TZipArchiver>());
-    i.Prop("Verbose", &TZipArchiver::Verbose);
-    i.Prop("Trace", &TZipArchiver::Trace);
-    i.Prop("AddCompLevel", &TZipArchiver::AddCompLevel);
-    i.Prop("Unattended", &TZipArchiver::Unattended);
-    i.Prop("SFXCaption", &TZipArchiver::SFXCaption);
-    i.Event("OnProgress", &TZipArchiver::OnProgress);
-    i.Event("OnMessage", &TZipArchiver::OnMessage);
-    return i;
-  }();
-  RegisterClass(handler);
-  RegisterClass(writer);
-  RegisterClass(zip);
+void RegisterBuildWindowClasses() {
+  RegisterEngineClasses();
   RegisterClass(TEllipsisLabel::ClassInfo());
   RegisterClass(TGradientCaption::ClassInfo());
 }
 
 TProgressForm::TProgressForm(TComponent* owner) : TForm(owner) {
-  RegisterEngineClasses();
+  RegisterBuildWindowClasses();
   Field("Animate1", Animate1);
   Field("SourceLabel", SourceLabel);
   Field("TargetLabel", TargetLabel);
@@ -163,35 +139,41 @@ TProgressForm::~TProgressForm() = default;
 
 void TProgressForm::MakeSteps() {
   if (steps_ && stepsSettings_ == Settings) return;
-  IBuildView& view = *this;
-  steps_ = std::make_unique<TBuildSteps>(view, *CabinetWriter1, *ZipArchiver1, *Settings);
+  if (!view_) view_ = std::make_unique<TView>(*this);
+  steps_ = std::make_unique<TBuildSteps>(*view_, *CabinetWriter1, *ZipArchiver1, *Settings);
   stepsSettings_ = Settings;
 }
+
+TProgressForm::TView::TView(TProgressForm& form)
+    : TControlsBuildView(form.TreeView1, form.ProgressBar2, form.Animate1, form.CancelLabel), form_(form) {}
+
+void TProgressForm::TView::ShowSource(const std::string& text) { form_.SourceLabel->SetCaption(text); }
+void TProgressForm::TView::ShowTarget(const std::string& text) { form_.TargetLabel->SetCaption(text); }
 
 // ---------------------------------------------------------------------------
 // What the build steps report
 
-void TProgressForm::ClearLog() {
+void TControlsBuildView::ClearLog() {
   newestLine_ = nullptr;
-  TreeView1->Clear();
+  tree_->Clear();
 }
 
-TLogLine TProgressForm::AddRootLine(const std::string& text) {
-  TreeView1->AddChild(nullptr, text);
-  return TreeView1->RootCount() - 1;
+TLogLine TControlsBuildView::AddRootLine(const std::string& text) {
+  tree_->AddChild(nullptr, text);
+  return tree_->RootCount() - 1;
 }
 
-void TProgressForm::AddStepLine(TLogLine root, const std::string& text) {
-  if (HWND h = TreeView1->HandleIfAllocated(); h && !logHeld_) {
+void TControlsBuildView::AddStepLine(TLogLine root, const std::string& text) {
+  if (HWND h = tree_->HandleIfAllocated(); h && !logHeld_) {
     SendMessageA(h, WM_SETREDRAW, FALSE, 0);
     logHeld_ = true;
   }
-  newestLine_ = TreeView1->AddChild(TreeView1->Root(root), text);
+  newestLine_ = tree_->AddChild(tree_->Root(root), text);
 }
 
-void TProgressForm::ScrollLogTo(TLogLine line) {
+void TControlsBuildView::ScrollLogTo(TLogLine line) {
   newestLine_ = nullptr;
-  TreeView1->SetTopItem(TreeView1->Root(line));
+  tree_->SetTopItem(tree_->Root(line));
 }
 
 namespace {
@@ -199,51 +181,50 @@ constexpr unsigned long kFrameMs = 40;
 }  // namespace
 
 // Frames take at most a tenth of the time, however slow drawing is.
-bool TProgressForm::FrameDue() const { return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 9 * frameCost_); }
+bool TControlsBuildView::FrameDue() const {
+  return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 9 * frameCost_);
+}
 
-void TProgressForm::ShowNewestLine() {
-  if (HWND h = TreeView1->HandleIfAllocated(); h && logHeld_) {
+void TControlsBuildView::ShowNewestLine() {
+  if (HWND h = tree_->HandleIfAllocated(); h && logHeld_) {
     SendMessageA(h, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
   }
   logHeld_ = false;
-  if (newestLine_) TreeView1->SetTopItem(newestLine_);
+  if (newestLine_) tree_->SetTopItem(newestLine_);
   newestLine_ = nullptr;
 }
 
-void TProgressForm::SetProgressRange(int min, int max) { ProgressBar2->SetRange(min, max); }
-void TProgressForm::SetProgressPosition(int position) { ProgressBar2->SetPosition(position); }
+void TControlsBuildView::SetProgressRange(int min, int max) { progress_->SetRange(min, max); }
+void TControlsBuildView::SetProgressPosition(int position) { progress_->SetPosition(position); }
 
-void TProgressForm::StepProgress() {
-  ProgressBar2->SetStep(1);
-  ProgressBar2->StepIt();
+void TControlsBuildView::StepProgress() {
+  progress_->SetStep(1);
+  progress_->StepIt();
 }
 
-int TProgressForm::ProgressPosition() const { return ProgressBar2->Position(); }
-int TProgressForm::ProgressMax() const { return ProgressBar2->Max(); }
+int TControlsBuildView::ProgressPosition() const { return progress_->Position(); }
+int TControlsBuildView::ProgressMax() const { return progress_->Max(); }
 
-void TProgressForm::StartClip(TBuildClip clip) {
-  Animate1->SetCommonAVI(clip == TBuildClip::CopyFile ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);
-  Animate1->SetActive(true);
+void TControlsBuildView::StartClip(TBuildClip clip) {
+  animation_->SetCommonAVI(clip == TBuildClip::CopyFile ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);
+  animation_->SetActive(true);
 }
 
-std::string TProgressForm::CancelFlag() const { return CancelLabel->Caption(); }
+std::string TControlsBuildView::CancelFlag() const { return cancelFlag_->Caption(); }
 
-void TProgressForm::SetCancelFlag(const std::string& text) {
-  CancelLabel->SetCaption(text);
-  CancelLabel->Repaint();
+void TControlsBuildView::SetCancelFlag(const std::string& text) {
+  cancelFlag_->SetCaption(text);
+  cancelFlag_->Repaint();
 }
 
-void TProgressForm::ShowSource(const std::string& text) { SourceLabel->SetCaption(text); }
-void TProgressForm::ShowTarget(const std::string& text) { TargetLabel->SetCaption(text); }
-
-int TProgressForm::ShowMessage(const TBuildBox& box) {
+int TControlsBuildView::ShowMessage(const TBuildBox& box) {
   ShowNewestLine();
   return Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text,
                         box.Caption.empty() ? Application().Title() : box.Caption, box.Flags);
 }
 
-void TProgressForm::ProcessMessages() {
+void TControlsBuildView::ProcessMessages() {
   if (!FrameDue()) return Application().ProcessMessagesButPaint();
   const unsigned long start = GetTickCount();
   ShowNewestLine();
@@ -259,7 +240,7 @@ bool TProgressForm::Proceed() {
   if (!ProgramFolder.empty()) steps_->ProgramFolder = ProgramFolder;
   bool leaveOpen = false;
   bool built = steps_->Proceed(leaveOpen);
-  ShowNewestLine();
+  view_->ShowNewestLine();
   if (!leaveOpen) Close();
   return built;
 }

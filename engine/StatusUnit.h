@@ -12,6 +12,7 @@
 
 class TAnimate;
 class TButton;
+class TCustomLabel;
 class TEllipsisLabel;
 class TGradientCaption;
 class TLabel;
@@ -20,10 +21,61 @@ class TTreeNode;
 class TProgressBar;
 class TTreeView;
 
-// Makes the engine's components known to window descriptions.
-void RegisterEngineClasses();
+// Makes the engine's components and the build window's controls known to
+// window descriptions.
+void RegisterBuildWindowClasses();
 
-class TProgressForm : public TForm, private IBuildView {
+// IBuildView over a window's controls: the step log in a tree, a progress
+// bar, an animation, and a hidden label as the cancel flag. The labels of
+// the file and the output, and the window's buttons, are each window's
+// own: here they do nothing.
+class TControlsBuildView : public IBuildView {
+public:
+  TControlsBuildView(TTreeView* tree, TProgressBar* progress, TAnimate* animation, TCustomLabel* cancelFlag)
+      : tree_(tree), progress_(progress), animation_(animation), cancelFlag_(cancelFlag) {}
+
+  void ClearLog() override;
+  TLogLine AddRootLine(const std::string& text) override;
+  void AddStepLine(TLogLine root, const std::string& text) override;
+  void ScrollLogTo(TLogLine line) override;
+  void SetProgressRange(int min, int max) override;
+  void SetProgressPosition(int position) override;
+  void StepProgress() override;
+  int ProgressPosition() const override;
+  int ProgressMax() const override;
+  void StartClip(TBuildClip clip) override;
+  std::string CancelFlag() const override;
+  void SetCancelFlag(const std::string& text) override;
+  void ShowSource(const std::string&) override {}
+  void ShowTarget(const std::string&) override {}
+  int ShowMessage(const TBuildBox& box) override;
+  void ProcessMessages() override;
+  void LockButtons() override {}
+  void UnlockButtons() override {}
+
+  // Shows the log's newest line and lets the log draw again; the window
+  // calls it when a build ends.
+  void ShowNewestLine();
+
+private:
+  // A build adds a log line per file, and adding to the system tree while
+  // it draws, scrolling it, or drawing the window costs far more than a
+  // small file takes: the window is drawn in frames (clicks and keys are
+  // handled at every call), the log's drawing is held between them, and it
+  // is scrolled to its newest line once a frame and always before the
+  // build ends or a box shows.
+  bool FrameDue() const;
+
+  TTreeView* tree_;
+  TProgressBar* progress_;
+  TAnimate* animation_;
+  TCustomLabel* cancelFlag_;
+  TTreeNode* newestLine_ = nullptr;
+  bool logHeld_ = false;
+  unsigned long lastFrame_ = 0, frameCost_ = 0;
+};
+
+class TProgressForm : public TForm {
 public:
   explicit TProgressForm(TComponent* owner);
   ~TProgressForm() override;
@@ -58,38 +110,18 @@ public:
 
 private:
   void MakeSteps();
-  // A build adds a log line per file, and adding to the system tree while
-  // it draws, scrolling it, or drawing the window costs far more than a
-  // small file takes: the window is drawn in frames (clicks and keys are
-  // handled at every call), the log's drawing is held between them, and it
-  // is scrolled to its newest line once a frame and always before the
-  // build ends or a box shows.
-  void ShowNewestLine();
-  bool FrameDue() const;
-  TTreeNode* newestLine_ = nullptr;
-  bool logHeld_ = false;
-  unsigned long lastFrame_ = 0, frameCost_ = 0;
 
-  // IBuildView
-  void ClearLog() override;
-  TLogLine AddRootLine(const std::string& text) override;
-  void AddStepLine(TLogLine root, const std::string& text) override;
-  void ScrollLogTo(TLogLine line) override;
-  void SetProgressRange(int min, int max) override;
-  void SetProgressPosition(int position) override;
-  void StepProgress() override;
-  int ProgressPosition() const override;
-  int ProgressMax() const override;
-  void StartClip(TBuildClip clip) override;
-  std::string CancelFlag() const override;
-  void SetCancelFlag(const std::string& text) override;
-  void ShowSource(const std::string& text) override;
-  void ShowTarget(const std::string& text) override;
-  int ShowMessage(const TBuildBox& box) override;
-  void ProcessMessages() override;
-  void LockButtons() override {}
-  void UnlockButtons() override {}
+  // The build steps report to the window's controls and its two labels.
+  class TView : public TControlsBuildView {
+  public:
+    explicit TView(TProgressForm& form);
+    void ShowSource(const std::string& text) override;
+    void ShowTarget(const std::string& text) override;
 
+  private:
+    TProgressForm& form_;
+  };
+  std::unique_ptr<TView> view_;
   std::unique_ptr<TBuildSteps> steps_;
   const IProjectSettings* stepsSettings_ = nullptr;
 };

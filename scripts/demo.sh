@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing and builds; packs the bundled sample into a
-# cabinet through the engine's cabinet writer and lists it with an
-# independent reader; then starts the Studio under Xvfb with the bundled
-# sample project and saves screenshots of it.
+# Installs what is missing and builds; runs the shipped tidyPack on the
+# bundled sample project with "/B" (build at once) and lists the package it
+# made with an independent reader (Python's zipfile); then starts the Studio
+# and the wizard under Xvfb and saves screenshots of them.
 #   scripts/demo.sh          screenshots that fail are reported, not fatal
 #   scripts/demo.sh --ci     everything must work; only the screenshots are
 #                            skipped, and only when no X server can start
@@ -19,26 +19,54 @@ run=$(runnable_build)
 # No build writes here.
 out="$PWD/demo-output"
 rm -rf "$out" && mkdir -p "$out"
-package="$out/Sample.cab"
-sample="$run/demo/CabSample.exe"
-[ -f "$sample" ] || { echo "demo: $sample was not built" >&2; exit 1; }
+package="$out/Sample.zip"
+wizard="$run/dist/tidyPack.exe"
+done_helper="$run/demo/WizardDone.exe"
+for f in "$wizard" "$done_helper"; do [ -f "$f" ] || { echo "demo: $f was not built" >&2; exit 1; }; done
 if [ "$run" = build ]; then echo "demo: running the shipped i686 build"; else echo "demo: running the x86_64 build"; fi
 
-WINEPREFIX="$PWD/$run/wineprefix" TZ_WINE_ARCH=$(exe_arch "$sample") cmake/wine-prefix.sh setup
-"$run/wine-run.sh" "$sample" "Z:${package//\//\\}" "Z:${PWD//\//\\}\\samples\\project" >"$out/pack.log"
+# The bundled sample project, over this checkout's sample folder, packing into $out.
+sample_project "$out"
+
+# tidyPack Sample.tpj /B builds at once and then waits on its done page;
+# the helper closes it there, or names the message it shows instead.
+WINEPREFIX="$PWD/$run/wineprefix" TZ_WINE_ARCH=$(exe_arch "$wizard") cmake/wine-prefix.sh setup
+"$run/wine-run.sh" "$(winpath "$PWD/$wizard")" "$(winpath "$out/Sample.tpj")" /B >"$out/pack.log" 2>&1 &
+pid=$!
+if ! "$run/wine-run.sh" "$done_helper" 180 >>"$out/pack.log" 2>&1; then
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  cat "$out/pack.log" >&2
+  echo "demo: tidyPack did not build $package" >&2
+  exit 1
+fi
+wait "$pid" || { cat "$out/pack.log" >&2; echo "demo: tidyPack did not end cleanly" >&2; exit 1; }
 
 # The package must be there and read back whole by a reader of its own.
 [ -s "$package" ] || { echo "demo: no package was made at $package" >&2; exit 1; }
-cabextract -t "$package" >/dev/null || { echo "demo: $package does not read back" >&2; exit 1; }
-cabextract -l "$package" >"$out/listing.txt" || { echo "demo: $package cannot be listed" >&2; exit 1; }
+python3 - "$package" "$PWD/samples/project" >"$out/listing.txt" <<'PY' || { echo "demo: $package does not read back" >&2; exit 1; }
+import pathlib, sys, zipfile
+sample = pathlib.Path(sys.argv[2])
+with zipfile.ZipFile(sys.argv[1]) as z:
+    bad = z.testzip()
+    if bad:
+        sys.exit(f"{bad} does not read back")
+    for info in z.infolist():
+        # Stored with its folder names: the part below the sample folder
+        # must hold the same bytes as the file packed.
+        rel = info.filename.partition("samples/project/")[2]
+        if not rel or z.read(info) != (sample / rel).read_bytes():
+            sys.exit(f"{info.filename} is not the sample's file")
+        print(f"{info.file_size:8d}  {info.filename}")
+PY
 expected=$(cd samples/project && find . -type f | wc -l)
-listed=$(grep -c ' | ' "$out/listing.txt" || true)
-listed=$((listed - 1))   # the heading row
+listed=$(wc -l <"$out/listing.txt")
 [ "$listed" -eq "$expected" ] || { echo "demo: $package holds $listed files, not $expected" >&2; exit 1; }
 
 shots="screenshots skipped: no X server could be started"
 if xvfb-run -a true >/dev/null 2>&1; then
-  if ./scripts/screenshot-studio.sh "$run" >"$out/screenshots.log" 2>&1; then
+  if ./scripts/screenshot-studio.sh "$run" >"$out/screenshots.log" 2>&1 &&
+     ./scripts/screenshot-wizard.sh "$run" >>"$out/screenshots.log" 2>&1; then
     shots="screenshots: $(grep '\.png$' "$out/screenshots.log" | tr '\n' ' ')"
   elif [ $ci = 1 ]; then
     cat "$out/screenshots.log" >&2
@@ -52,7 +80,7 @@ elif [ $ci = 1 ]; then
 fi
 
 echo
-echo "The demo packed samples/project into $package"
-echo "cabextract lists it ($out/listing.txt):"
+echo "The demo ran tidyPack Sample.tpj /B, which packed samples/project into $package"
+echo "Python's zipfile reads it back and lists it ($out/listing.txt):"
 sed 's/^/  /' "$out/listing.txt"
 echo "$shots"

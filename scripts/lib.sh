@@ -52,6 +52,14 @@ shot_build() {  # [BUILD_DIR] TARGET...
 # A path of this machine as Wine's programs see it.
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
+# Writes OUT_DIR/Sample.tpj: the bundled sample project over this checkout's
+# samples/project, packing into OUT_DIR.
+sample_project() {  # out_dir
+  local esc='s/[\\&|]/\\&/g'
+  sed -e "s|@SAMPLE@|$(winpath "$PWD/samples/project" | sed "$esc")|g" \
+      -e "s|@OUT@|$(winpath "$1" | sed "$esc")|g" samples/Sample.tpj.in >"$1/Sample.tpj"
+}
+
 # Readies a Wine prefix with a real display driver, for Xvfb. The caller
 # sets WINEPREFIX (never a test prefix) and TZ_WINE_ARCH.
 screen_prefix() {
@@ -68,11 +76,19 @@ screen_prefix() {
 
 # shoot OUT.png SECONDS WIDTHxHEIGHT PROGRAM ARGS...: runs the program on a
 # Wine desktop under Xvfb, captures the screen after SECONDS, then ends it.
+# With SHOT_READY naming a file, the capture comes a second after the
+# program makes that file (SECONDS at most).
 shoot() {
   local out=$1 wait=$2 size=$3; shift 3
+  [ -z "${SHOT_READY:-}" ] || rm -f "$SHOT_READY"
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$WINELOADER" explorer /desktop=shot,'"$size"' "$@" >/dev/null 2>&1 &
-    sleep '"$wait"'
+    if [ -n "${SHOT_READY:-}" ]; then
+      for _ in $(seq '"$((wait * 5))"'); do [ -e "$SHOT_READY" ] && break; sleep 0.2; done
+      sleep 1
+    else
+      sleep '"$wait"'
+    fi
     import -window root "'"$out"'"
     timeout 30 "$TZ_WINESERVER" -k >/dev/null 2>&1 || true
     wait 2>/dev/null || true' _ "$@"

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Shows Setup's background window with the folder chooser over it under
-# Xvfb and saves a PNG for a person to look at.
-#   scripts/screenshot-setup.sh BUILD_DIR [OUT.png]     (an x86_64 or i686 build)
+# Screenshots of Setup under Xvfb: the background window with each of its
+# windows over it: the folder chooser, the eight wizard pages and the install
+# window in progress. Writes build/screenshot/setup-*.png.
+#   scripts/screenshot-setup.sh [BUILD_DIR]   a build whose programs run here
+#                                             (default: one of its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-build=${1:?build directory}
-out=${2:-$build/setup-shot.png}
-demo=$build/tests/setup/SetupShot.exe
-[ -f "$demo" ] || { echo "build SetupShot first: cmake --build $build --target SetupShot" >&2; exit 1; }
-export TZ_WINE_ARCH=$(exe_arch "$demo")
-# A prefix of this script's own, with a real display driver: never the tests' one.
-export WINEPREFIX=$(realpath "$build")/wineprefix-setup-shot
+
+shot_build "${1:-}" SetupShot
+exe="$PWD/$dir/tests/setup/SetupShot.exe"
+
+# A prefix of its own with a real display: no null driver.
+export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$(exe_arch "$exe")
 screen_prefix
-shoot "$(realpath -m "$out")" 6 800x600 "$(realpath "$demo")"
+exe=$(winpath "$exe")
+shoot "$out/setup-chooser.png" 12 800x600 "$exe"
+for page in 0 1 2 3 4 5 6 7; do
+  shoot "$out/setup-page-$page.png" 12 800x600 "$exe" page "$page"
+done
+shoot "$out/setup-install.png" 12 800x600 "$exe" install

@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # Screenshots of the Studio under Xvfb: the main window with the bundled
-# sample project, and the About box. Writes build/screenshot/*.png.
+# sample project, each of its pages, and the About box. Writes
+# build/screenshot/*.png.
 #   scripts/screenshot-studio.sh [BUILD_DIR]   a build whose programs run here
 #                                              (default: one of its own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
-shot_build "${1:-}" tz_studio ShowAbout
+shot_build "${1:-}" tz_studio ShowAbout ShowStudio
 arch=$(exe_arch "$dir/dist/Studio.exe")
 
 # The bundled sample project, over this checkout's sample folder.
-esc() { printf '%s' "$1" | sed 's/[\\&|]/\\&/g'; }
-sed -e "s|@SAMPLE@|$(esc "$(winpath "$PWD/samples/project")")|g" \
-    -e "s|@OUT@|$(esc "$(winpath "$out")")|g" samples/Sample.tpj.in >"$out/Sample.tpj"
+sample_project "$out"
 
 # A prefix of its own with a real display: no null driver.
 export WINEPREFIX="$out/wineprefix" TZ_WINE_ARCH=$arch
 screen_prefix
-shoot "$out/studio-main.png" 12 800x600 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$(winpath "$out/Sample.tpj")"
+project=$(winpath "$out/Sample.tpj")
+shoot "$out/studio-main.png" 12 800x600 "$(winpath "$PWD/$dir/dist/Studio.exe")" "$project"
+# name page kind tab: kinds 1 to 4 are the kind buttons, 0 the project's.
+show=$(winpath "$PWD/$dir/tests/studio/ShowStudio.exe")
+while read -r name page kind tab; do
+  shoot "$out/studio-$name.png" 10 800x600 "$show" "$project" "$page" "$kind" "$tab" 20
+done <<'PAGES'
+info 0 0 -1
+sources 1 0 -1
+help 2 0 -1
+compression 3 0 -1
+sfx-zip 4 4 1
+sfx-dos 4 4 2
+sfx-cab 4 2 -1
+working 5 0 -1
+PAGES
 shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/about/ShowAbout.exe")" 20

@@ -2,9 +2,10 @@
 # Shows the caption bar, the ellipsis label and the bevels on a form under
 # Xvfb and saves a PNG for a person to look at.
 #   scripts/screenshot.sh BUILD_DIR [OUT.png]     (an x86_64 or i686 build)
-#   scripts/screenshot.sh setup BUILD_DIR [OUT.png]   Setup's background window
-#                                                    and folder chooser
+#   scripts/screenshot.sh setup      Setup's background window with the folder
+#                                    chooser, each wizard page and the install window
 #   scripts/screenshot.sh studio     the Studio's main window and About box
+#   scripts/screenshot.sh wizard     every page of the wizard and its About box
 #   scripts/screenshot.sh views      a side bar of three pages beside the
 #                                    folder tree and the file list
 #   scripts/screenshot.sh sfx        the Windows zip extractors' window
@@ -16,6 +17,7 @@ set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
   studio) shift; exec "$(dirname "$0")/screenshot-studio.sh" "$@" ;;
+  wizard) shift; exec "$(dirname "$0")/screenshot-wizard.sh" "$@" ;;
   views) shift; exec "$(dirname "$0")/screenshot-views.sh" "$@" ;;
   sfx) shift; exec "$(dirname "$0")/screenshot-sfx.sh" "$@" ;;
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;

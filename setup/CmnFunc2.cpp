@@ -1,5 +1,7 @@
 #include "CmnFunc2.h"
 
+#include "Platform.h"
+
 #include <vector>
 
 bool FolderExists(const std::string& path) {
@@ -9,31 +11,6 @@ bool FolderExists(const std::string& path) {
   DWORD attr = GetFileAttributesA(p.c_str());
   SetErrorMode(oldMode);
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string AddTrailingBackslash(const std::string& text) {
-  if (text.empty() || text.back() == '\\') return text;
-  return text + '\\';
-}
-
-std::string TrimTrailingBackslash(const std::string& text) {
-  if (!text.empty() && text.back() == '\\') return text.substr(0, text.size() - 1);
-  return text;
-}
-
-std::string TrimBackslashKeepRoot(const std::string& text) {
-  if (text.size() < 2 || text.back() != '\\' || text[text.size() - 2] == ':') return text;
-  return text.substr(0, text.size() - 1);
-}
-
-std::string QuoteIfSpaced(const std::string& text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  size_t last = text.find_last_not_of(' ');
-  std::string s = text.substr(first, last - first + 1);
-  bool quoted = s.size() >= 2 && s.front() == '"' && s.back() == '"';
-  if (s.find(' ') != std::string::npos && !quoted) s = '"' + s + '"';
-  return s;
 }
 
 std::string ShortPathOf(const std::string& longPath) {
@@ -58,15 +35,6 @@ std::string SystemFolder() {
   return n && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
-void ReplaceAllTokens(std::string& text, const std::string& token, const std::string& replacement) {
-  if (token.empty()) return;
-  size_t pos = 0;
-  while ((pos = text.find(token, pos)) != std::string::npos) {
-    text.replace(pos, token.size(), replacement);
-    pos += replacement.size();
-  }
-}
-
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) {
   if (file.empty()) return WriteProfileStringA(section.c_str(), key.c_str(), value.c_str()) != FALSE;
@@ -79,10 +47,7 @@ bool IsNTPlatform() {
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-bool IsWindows4OrLater() {
-  static const bool later = LOBYTE(LOWORD(GetVersion())) > 3;
-  return later;
-}
+bool IsWindows4OrLater() { return NewShell(); }
 
 bool ReadRegString(HKEY key, const std::string& name, std::string& value) {
   value.clear();

@@ -13,29 +13,23 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <new>
 #include <random>
-
-TScriptHeader ScriptHeader;
-std::string LicenseText, InfoBeforeText, InfoAfterText;
-std::vector<TScriptFolder> FolderList;
-std::vector<TScriptFile> FileList;
-std::vector<TScriptFileLocation> LocationList;
-std::vector<TScriptIcon> IconList;
-std::vector<TScriptIniEntry> IniList;
-std::vector<TScriptRegEntry> RegistryList;
-std::vector<TScriptUninstallDelete> UninstallDeleteList;
-std::vector<TScriptRunEntry> RunList;
+#include <stdexcept>
 
 bool LoaderMode = false;
 std::string DataFileName;
 int64_t ScriptOffset = 0, FileDataOffset = 0;
 
 std::string SourceFolder, DestFolder, WindowsFolderPath, SystemFolderPath, ProgramFilesPath;
+std::string GroupName;
+bool SkipIcons = false;
 int64_t TotalBytes = 0;
 bool IconsWanted = false, RestartNeeded = false, IsAdmin = false;
 
 namespace {
 std::mt19937 randomGenerator;
+const char kCorruptedScriptMessage[] = "The setup files are corrupted. Please obtain a new copy of the program.";
 }
 
 void Randomize() {
@@ -92,18 +86,6 @@ TStartupEnvironment RealStartupEnvironment() {
 namespace {
 
 void ClearLoadedState() {
-  ScriptHeader = {};
-  LicenseText.clear();
-  InfoBeforeText.clear();
-  InfoAfterText.clear();
-  FolderList.clear();
-  FileList.clear();
-  LocationList.clear();
-  IconList.clear();
-  IniList.clear();
-  RegistryList.clear();
-  UninstallDeleteList.clear();
-  RunList.clear();
   LoaderMode = false;
   DataFileName.clear();
   ScriptOffset = FileDataOffset = 0;
@@ -148,8 +130,9 @@ std::string ChooseSystemFolder(const std::string& windowsFolder, const std::stri
   return systemFolder;
 }
 
-void PrepareSetup(const TStartupEnvironment& env) {
+void PrepareSetup(const TStartupEnvironment& env, TSetupScript& loaded) {
   ClearLoadedState();
+  loaded = {};
   if (env.Version.Platform == TPlatform::Win32s) FatalError("This program will not run on Win32s.");
   Randomize();
 
@@ -186,41 +169,43 @@ void PrepareSetup(const TStartupEnvironment& env) {
       RestartNeeded = (script.ScriptHeader.HeaderOptions & hoRestartNeeded) != 0;
       ReadScriptBody(file, script);
     } catch (const EZlibDataError&) {
-      FatalError("The setup files are corrupted. Please obtain a new copy of the program.");
+      FatalError(kCorruptedScriptMessage);
     }
   }
 
-  ScriptHeader = std::move(script.ScriptHeader);
-  LicenseText = std::move(script.LicenseText);
-  InfoBeforeText = std::move(script.InfoBeforeText);
-  InfoAfterText = std::move(script.InfoAfterText);
-  FolderList = std::move(script.FolderList);
-  FileList = std::move(script.FileList);
-  LocationList = std::move(script.LocationList);
-  IconList = std::move(script.IconList);
-  IniList = std::move(script.IniList);
-  RegistryList = std::move(script.RegistryList);
-  UninstallDeleteList = std::move(script.UninstallDeleteList);
-  RunList = std::move(script.RunList);
-  IconsWanted = (ScriptHeader.HeaderOptions & hoUninstallable) != 0 || !IconList.empty();
-
-  TotalBytes = 0;
-  for (const TScriptFile& f : FileList)
-    if (f.UncompressedSize > 0) TotalBytes += f.UncompressedSize;
+  loaded = std::move(script);
+  DeriveScriptTotals(loaded);
   WindowsFolderPath = WindowsFolder();
   SystemFolderPath = ChooseSystemFolder(WindowsFolderPath, SystemFolder());
   ProgramFilesPath = ProgramFilesFolder(true);
   IsAdmin = UserIsAdministrator();
 }
 
-void PrepareSetup() { PrepareSetup(RealStartupEnvironment()); }
+void DeriveScriptTotals(const TSetupScript& script) {
+  IconsWanted = (script.ScriptHeader.HeaderOptions & hoUninstallable) != 0 || !script.IconList.empty();
+  TotalBytes = 0;
+  for (const TScriptFile& f : script.FileList)
+    if (f.UncompressedSize > 0) TotalBytes += f.UncompressedSize;
+}
 
-bool StartSetup(const TStartupEnvironment& env) {
+bool StartSetup(const TStartupEnvironment& env, TSetupScript& script) {
+  // Running out of memory here means a script that asks for more than the
+  // program can hold: it is reported as damaged.
+  auto outOfMemory = [] {
+    ShowMsg(kCorruptedScriptMessage, "", mkError, MB_OK);
+    return false;
+  };
   try {
-    PrepareSetup(env);
+    PrepareSetup(env, script);
     return true;
   } catch (const EAbort&) {
     return false;
+  } catch (const EOutOfMemory&) {
+    return outOfMemory();
+  } catch (const std::bad_alloc&) {
+    return outOfMemory();
+  } catch (const std::length_error&) {
+    return outOfMemory();
   } catch (const Exception& e) {
     ShowMsg(e.Message(), "", mkError, MB_OK);
     return false;
@@ -229,7 +214,8 @@ bool StartSetup(const TStartupEnvironment& env) {
 
 int SetupMain() {
   Application().SetTitle("Setup");
-  if (!StartSetup(RealStartupEnvironment())) return 1;
-  RunSetupWindows();
+  static TSetupScript script;  // lives to the program's end
+  if (!StartSetup(RealStartupEnvironment(), script)) return 1;
+  RunSetupWindows(script);
   return 0;
 }

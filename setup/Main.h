@@ -1,5 +1,6 @@
-// Start-up of the Setup program and its program-wide state: the loaded
-// script, the start-up values and the directory constants.
+// Start-up of the Setup program and its program-wide state: the start-up
+// values and the directory constants. The loaded script is one read-only
+// TSetupScript that the windows and the install take by reference.
 #pragma once
 #include "Exception.h"
 #include "ScriptFormat.h"
@@ -14,18 +15,6 @@ public:
   EAbort() : Exception("Operation aborted") {}
 };
 
-// The loaded script; written at start-up only, read by every later step.
-extern TScriptHeader ScriptHeader;
-extern std::string LicenseText, InfoBeforeText, InfoAfterText;  // "" when none
-extern std::vector<TScriptFolder> FolderList;
-extern std::vector<TScriptFile> FileList;
-extern std::vector<TScriptFileLocation> LocationList;  // parallel to FileList
-extern std::vector<TScriptIcon> IconList;
-extern std::vector<TScriptIniEntry> IniList;
-extern std::vector<TScriptRegEntry> RegistryList;
-extern std::vector<TScriptUninstallDelete> UninstallDeleteList;
-extern std::vector<TScriptRunEntry> RunList;
-
 // The "/SL" command line.
 extern bool LoaderMode;
 extern std::string DataFileName;  // full path
@@ -38,6 +27,9 @@ extern std::string DestFolder;         // {app}, set when the wizard ends
 extern std::string WindowsFolderPath;  // {win}
 extern std::string SystemFolderPath;   // {sys}
 extern std::string ProgramFilesPath;
+// Chosen in the wizard: the program group and whether to skip the icons.
+extern std::string GroupName;
+extern bool SkipIcons;
 extern int64_t TotalBytes;  // sum of the files' uncompressed sizes
 extern bool IconsWanted, RestartNeeded, IsAdmin;
 
@@ -59,9 +51,11 @@ struct TStartupEnvironment {
 TStartupEnvironment RealStartupEnvironment();
 
 // Chooses the script and source folder, checks this Windows, loads the
-// script and sets the start-up values. Refusals end in FatalError.
-void PrepareSetup(const TStartupEnvironment& env);
-void PrepareSetup();
+// script into `script` and sets the start-up values. Refusals end in
+// FatalError.
+void PrepareSetup(const TStartupEnvironment& env, TSetupScript& script);
+// TotalBytes and IconsWanted of a loaded script.
+void DeriveScriptTotals(const TSetupScript& script);
 
 // {sys} for the run: the system folder, or the Windows folder when a
 // system folder outside it cannot be written.
@@ -69,7 +63,7 @@ std::string ChooseSystemFolder(const std::string& windowsFolder, const std::stri
 
 // PrepareSetup with every other failure shown as one error box. False when
 // the program must end.
-bool StartSetup(const TStartupEnvironment& env);
+bool StartSetup(const TStartupEnvironment& env, TSetupScript& script);
 
 // The program's main block.
 int SetupMain();

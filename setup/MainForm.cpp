@@ -12,13 +12,12 @@
 #include "Seam.h"
 #include "SelFolderForm.h"
 #include "StrFmt.h"
+#include "WizardText.h"
 
 #include <vector>
 
 TMainForm* MainForm = nullptr;
 TAboutForm* AboutForm = nullptr;
-std::string GroupName;
-bool SkipIcons = false;
 std::string ReadmeFileName;
 bool RestartChosen = false;
 bool FirstActivationDone = false;
@@ -73,13 +72,15 @@ object AboutForm: TAboutForm
 end
 )";
 
-COLORREF BackColorRGB() { return ColorToRGB(MakeColor(static_cast<uint32_t>(ScriptHeader.BackColor))); }
+COLORREF BackColorRGB(const TScriptHeader& header) {
+  return ColorToRGB(MakeColor(static_cast<uint32_t>(header.BackColor)));
+}
 
 }  // namespace
 
 // TMainForm
 
-TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
+TMainForm::TMainForm(TComponent* owner, const TSetupScript& script) : TForm(owner), Script(script) {
   Field("YesLabel", YesLabel);
   Handler("FormCreate", &TMainForm::FormCreate);
   Handler("FormPaint", &TMainForm::FormPaint);
@@ -107,12 +108,12 @@ void TMainForm::FormCreate(TComponent*) {
   AppendMenuA(menu, MF_SEPARATOR, kAboutSeparatorCommand, nullptr);
   AppendMenuA(menu, MF_STRING, kAboutCommand, "&About Setup Wizard...");
 
-  if (!(ScriptHeader.HeaderOptions & hoSolidBackground)) {
+  if (!(Script.ScriptHeader.HeaderOptions & hoSolidBackground)) {
     std::vector<uint8_t> buffer(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (kBandCount - 1));
     auto* lp = reinterpret_cast<LOGPALETTE*>(buffer.data());
     lp->palVersion = 0x300;
     lp->palNumEntries = kBandCount;
-    COLORREF back = BackColorRGB();
+    COLORREF back = BackColorRGB(Script.ScriptHeader);
     for (int i = 0; i < kBandCount; ++i) {
       COLORREF c = BandColor(back, i);
       lp->palPalEntry[i] = {GetRValue(c), GetGValue(c), GetBValue(c), 0};
@@ -152,7 +153,7 @@ void TMainForm::FormPaint(TComponent*) {
   }
   RECT client;
   GetClientRect(Handle(), &client);
-  COLORREF back = BackColorRGB();
+  COLORREF back = BackColorRGB(Script.ScriptHeader);
   auto fill = [dc](const RECT& r, COLORREF color) {
     HBRUSH brush = CreateSolidBrush(color);
     FillRect(dc, &r, brush);
@@ -171,7 +172,7 @@ void TMainForm::FormPaint(TComponent*) {
   nameFont.SetName("Times New Roman");
   nameFont.SetSize(25);
   nameFont.SetStyle({TFontStyle::fsBold, TFontStyle::fsItalic});
-  const std::string& name = ScriptHeader.ProgramName;
+  const std::string& name = Script.ScriptHeader.ProgramName;
   SelectObject(dc, nameFont.Handle());
   SetTextAlign(dc, TA_LEFT | TA_TOP);
   SetTextColor(dc, RGB(0, 0, 0));
@@ -182,7 +183,7 @@ void TMainForm::FormPaint(TComponent*) {
   TFont noticeFont;
   noticeFont.SetName("Arial");
   noticeFont.SetSize(8);
-  const std::string& notice = ScriptHeader.NoticeLine;
+  const std::string& notice = Script.ScriptHeader.NoticeLine;
   SelectObject(dc, noticeFont.Handle());
   SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
   SetTextColor(dc, RGB(0, 0, 0));
@@ -235,7 +236,7 @@ void TMainForm::EndStep() {
       break;
     case 2:
       install_.reset();
-      if (!RunList.empty()) {
+      if (!Script.RunList.empty()) {
         {
           TFlagGuard programs(RunningPrograms);
           RunEntries();
@@ -256,7 +257,7 @@ void TMainForm::EndStep() {
 }
 
 void TMainForm::RunEntries() {
-  for (const TScriptRunEntry& entry : RunList)
+  for (const TScriptRunEntry& entry : Script.RunList)
     RunProgram(ExpandDirConstants(entry.RunFilename), ExpandDirConstants(entry.RunParameters),
                (entry.RunOptions & 0x01) == 0);
 }
@@ -278,18 +279,19 @@ void TMainForm::StartStep() {
       Application().Restore();
       Repaint();
       if (RestartNeeded) {
-        wizard_->SetFinishedText(ExpandMessageTokens("Setup has made changes to your computer and you are advised to "
+        wizard_->SetFinishedText(ExpandMessageTokens(Script.ScriptHeader, TotalBytes,
+                                                     "Setup has made changes to your computer and you are advised to "
                                                      "restart your computer now. Would you like to do it now?"));
         wizard_->ShowRestartChoice();
       } else {
-        for (const TScriptFile& file : FileList)
+        for (const TScriptFile& file : Script.FileList)
           if (file.FileOptions & foIsReadme) {
             wizard_->ShowReadmeChoice();
             ReadmeFileName = ExpandDirConstants(file.DestName);
             break;
           }
       }
-      wizard_->ShowFinishPage(InfoAfterText.empty() ? 7 : 6);
+      wizard_->ShowFinishPage(Script.InfoAfterText.empty() ? 7 : 6);
       break;
     case 4:
       Close();
@@ -386,7 +388,7 @@ void RebootSystem() {
   if (!Seam().Restart(EWX_REBOOT, 0)) fail();
 }
 
-void RunSetupWindows() {
+void RunSetupWindows(const TSetupScript& script) {
   // The silent abort ends a handler without a message.
   Application().OnException = [](TComponent*, const std::exception& e) {
     if (dynamic_cast<const EAbort*>(&e)) return;
@@ -394,7 +396,7 @@ void RunSetupWindows() {
   };
   Application().ProcessMessages();
   InstallNewDiskPrompt();
-  MainForm = Application().CreateForm<TMainForm>();
+  MainForm = Application().CreateForm<TMainForm>(script);
   ChooseDirForm = Application().CreateForm<TChooseDirForm>();
   AboutForm = Application().CreateForm<TAboutForm>();
   Application().Run();

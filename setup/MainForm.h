@@ -4,6 +4,7 @@
 // script's programs, 3 the finish pages, 4 closing.
 #pragma once
 #include "Forms.h"
+#include "ScriptFormat.h"
 #include "StdCtrls.h"
 #include "Steps.h"
 
@@ -17,8 +18,11 @@ constexpr UINT kAboutSeparatorCommand = 9998, kAboutCommand = 9999;
 
 class TMainForm : public TForm {
 public:
-  explicit TMainForm(TComponent* owner);
+  TMainForm(TComponent* owner, const TSetupScript& script);
   ~TMainForm() override;
+
+  // The loaded script, read by every window of the run.
+  const TSetupScript& Script;
 
   uint8_t StepIndex = 0;
   bool RunningPrograms = false;
@@ -68,9 +72,6 @@ public:
 extern TMainForm* MainForm;
 extern TAboutForm* AboutForm;
 
-// Set at the end of step 1.
-extern std::string GroupName;
-extern bool SkipIcons;
 // Set when step 3 starts, and at its end.
 extern std::string ReadmeFileName;
 extern bool RestartChosen;
@@ -87,4 +88,4 @@ void RebootSystem();
 
 // After start-up: the disk prompt, the background window, the folder chooser
 // and the About box, the message loop, and the restart when chosen.
-void RunSetupWindows();
+void RunSetupWindows(const TSetupScript& script);

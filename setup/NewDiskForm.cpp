@@ -62,13 +62,6 @@ end
 
 const char* FolderWord() { return IsWindows4OrLater() ? "folder" : "directory"; }
 
-std::string Trim(const std::string& s) {
-  size_t first = 0, last = s.size();
-  while (first < last && static_cast<unsigned char>(s[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(s[last - 1]) <= ' ') --last;
-  return s.substr(first, last - first);
-}
-
 // The disk picture: the floppy picture at 48 x 48 on the dialog's colour.
 void LoadDiskPicture(TImage& image, TColor back) {
   std::string name = std::string("NFC_FLOPPY") + (IsWindows4OrLater() ? "95" : "");

@@ -136,6 +136,9 @@ std::string ReadCheckedBlock(IByteSource& file, size_t size) {
     check = Adler32(1, data.data(), size);
   } else {
     if (storedSize < 0 || static_cast<uint64_t>(storedSize) > file.Left()) throw EZlibDataError();
+    // A size the stream cannot inflate to is refused before any memory is
+    // taken for it.
+    if (size > MaxInflatedSize(static_cast<uint64_t>(storedSize))) throw EZlibDataError();
     uint64_t end = file.Position() + static_cast<uint64_t>(storedSize);
     // The output grows as it comes, up to the size asked.
     if (!InflateBuffer(file, static_cast<uint64_t>(storedSize), check, data, size)) throw EZlibDataError();
@@ -160,6 +163,9 @@ namespace {
 
 template <class T, class Decode>
 void ReadList(IByteSource& file, int32_t count, size_t size, Decode decode, std::vector<T>& list) {
+  // Every record needs a block header and at least one byte of data.
+  if (count > 0 && static_cast<uint64_t>(count) > file.Left() / (kCheckedBlockHeaderSize + 1))
+    throw EZlibDataError();
   for (int32_t i = 0; i < count; ++i) {
     std::string block = ReadCheckedBlock(file, size);
     list.push_back(decode(reinterpret_cast<const uint8_t*>(block.data())));

@@ -1,7 +1,6 @@
 // The windows the background window's steps drive: the wizard pages
 // (steps 1 and 3) and the install window (step 2). Each comes from a
-// factory below; the wizard-pages and install-run modules put their own
-// windows there, and until then small stand-ins do the steps' part.
+// factory below, so that a test can put a window of its own there.
 #pragma once
 #include "Forms.h"
 
@@ -28,6 +27,8 @@ public:
   virtual void SetFinishedText(const std::string& text) = 0;
   virtual void ShowRestartChoice() = 0;
   virtual void ShowReadmeChoice() = 0;
+  // End of the install: InstCheck shown when the update program was copied.
+  virtual void ShowInstCheck(bool visible) = 0;
   virtual void ShowFinishPage(int pageIndex) = 0;
   // End of step 3: YesRadio and ShowReadmeCheck.
   virtual bool YesRadioChecked() = 0;
@@ -48,9 +49,6 @@ using TWizardWindowFactory = std::function<IWizardWindow*(TMainForm& mainForm)>;
 using TInstallWindowFactory = std::function<std::unique_ptr<IInstallWindow>(TMainForm& mainForm)>;
 extern TWizardWindowFactory CreateWizardWindow;
 extern TInstallWindowFactory CreateInstallWindow;
-// The stand-ins, the factories' defaults.
-IWizardWindow* CreateStandInWizard(TMainForm& mainForm);
-std::unique_ptr<IInstallWindow> CreateStandInInstall(TMainForm& mainForm);
-
-// "[name]", "[name/ver]" and "[kb]" of the wizard's texts.
-std::string ExpandMessageTokens(const std::string& text);
+// The factories' defaults: the wizard and the install window.
+IWizardWindow* CreateWizardForm(TMainForm& mainForm);
+std::unique_ptr<IInstallWindow> CreateInstallForm(TMainForm& mainForm);

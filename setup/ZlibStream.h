@@ -44,5 +44,9 @@ bool InflateStream(TInflateReadProc read, TInflateWriteProc write, void* user, u
 bool InflateBuffer(IByteSource& source, uint64_t inputLimit, uint32_t& adler, std::string& dest,
                    size_t outputLimit);
 
+// The most that `streamSize` bytes of a zlib stream can inflate to: deflate
+// codes at best 258 bytes in 2 bits, 1032 bytes for each byte of input.
+constexpr uint64_t MaxInflatedSize(uint64_t streamSize) { return streamSize * 1032; }
+
 // Adler-32 as zlib defines it, continuing from `adler` (start with 1).
 uint32_t Adler32(uint32_t adler, const void* data, size_t size);

@@ -9,51 +9,6 @@
 namespace {
 #include "MainForm.inc"
 
-TMenuItemSpec Item(UINT id, const char* caption, const char* shortcut = "", WORD key = 0, bool ctrl = false) {
-  TMenuItemSpec spec;
-  spec.Id = id;
-  spec.Caption = caption;
-  spec.Shortcut = shortcut;
-  spec.Key = key;
-  spec.Ctrl = ctrl;
-  return spec;
-}
-
-TMenuItemSpec Top(const char* caption) {
-  TMenuItemSpec spec = Item(0, caption);
-  spec.TopLevel = true;
-  return spec;
-}
-
-const std::vector<TMenuItemSpec>& MenuItems() {
-  static const std::vector<TMenuItemSpec> items = {
-      Top("&File"),
-      Item(cmNew, "&New", "Ctrl+N", 'N', true),
-      Item(cmOpen, "&Open...", "Ctrl+O", 'O', true),
-      Item(cmSave, "&Save", "Ctrl+S", 'S', true),
-      Item(cmSaveAs, "Save &As...", "Ctrl+A", 'A', true),
-      Item(0, "-"),
-      Item(cmBuild, "&Build Archive!", "Ctrl+F9", VK_F9, true),
-      Item(0, "-"),
-      Item(cmExit, "E&xit"),
-      Top("&Navigate"),
-      Item(cmNavArchiveInfo, "&General Archive Information", "Ctrl+1", '1', true),
-      Item(cmNavSourceFiles, "&Source Files", "Ctrl+2", '2', true),
-      Item(cmNavHelpPage, "&For Your Information", "Ctrl+3", '3', true),
-      Item(cmNavCompression, "&Compression Options", "Ctrl+4", '4', true),
-      Item(cmNavSelfExtraction, "Self-E&xtraction Settings", "Ctrl+5", '5', true),
-      Top("&Help"),
-      Item(cmHelpContents, "&Contents", "F1", VK_F1, false),
-      Item(cmHelpIntroduction, "&Introduction"),
-      Item(0, "-"),
-      Item(cmHelpWeb, "&VEXA On the Web..."),
-      Item(cmHelpMail, "Send Us &E-Mail"),
-      Item(0, "-"),
-      Item(cmHelpAbout, "&About..."),
-  };
-  return items;
-}
-
 const char* const kFocusTexts[][2] = {
     {"e1", "The Title Of Your Package"},
     {"pass1", "Choose A Password To Protect your Package"},
@@ -66,17 +21,29 @@ const char* const kFocusTexts[][2] = {
     {"r4", "Press F1 for more help on this Item"},
 };
 
+// The bytes of one of the program's RCDATA resources; empty without it.
+std::vector<uint8_t> ResourceBytes(const char* name) {
+  HRSRC res = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));
+  HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
+  const auto* bytes = data ? static_cast<const uint8_t*>(LockResource(data)) : nullptr;
+  return bytes ? std::vector<uint8_t>(bytes, bytes + SizeofResource(nullptr, res)) : std::vector<uint8_t>();
+}
+
 }  // namespace
 
 std::string ProgramFolderPath() { return ProgramFolder(); }
 
-TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_), menu_(new TMenuBar(MenuItems())) {
+TForm1::TForm1(TComponent* owner) : AnimMenus::TForm(owner), commands_(*this, *this, files_) {
   RegisterAboutClasses();
   static bool registered = [] {
-    RegisterClass(TTabSet::ClassInfo());
-    RegisterClass(TPageBook::ClassInfo());
-    RegisterClass(TDirectoryView::ClassInfo());
-    RegisterClass(TFileView::ClassInfo());
+    RegisterSideBarClasses();
+    RegisterAnimMenuClasses();
+    RegisterFileExplorerClasses();
+    for (const TClassInfo* info : {&TTabSet::ClassInfo(), &TDirTree::ClassInfo(), &TFlatEdit::ClassInfo(),
+                                   &TDropDownComboBox::ClassInfo(), &TToolbarButton::ClassInfo(),
+                                   &TAniIcon::ClassInfo(), &TDock::ClassInfo(), &TToolbar::ClassInfo(),
+                                   &TToolbarSep::ClassInfo()})
+      RegisterClass(*info);
     return true;
   }();
   (void)registered;
@@ -97,7 +64,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Field("SourceDirView", SourceDirView); Field("SourceFileView", SourceFileView);
   Field("SourceListView", SourceListView); Field("SourceImages", SourceImages);
   Field("TheStatusBar", TheStatusBar); Field("SideBar1", SideBar1); Field("ToolBar1", ToolBar1);
-  Field("SideSelfExtraction", SideSelfExtraction);
+  Field("Dock1", Dock1); Field("MenuBar1", MenuBar1);
+  Field("File1", File1); Field("Navigate1", Navigate1); Field("Help1", Help1);
+  Field("SideBasic", SideBasic); Field("SideSettings", SideSettings);
+  Field("SideSelfExtraction", SideSelfExtraction); Field("SideBarImages", SideBarImages);
+  Field("WorkingIcon", WorkingIcon);
   Field("NewButton", NewButton); Field("OpenButton", OpenButton); Field("SaveButton", SaveButton);
   Field("BuildButton", BuildButton); Field("TestButton", TestButton); Field("HelpButton", HelpButton);
   Field("WebButton", WebButton); Field("UrlLabel1", UrlLabel1);
@@ -117,19 +88,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   Handler("SideBarClick", &TForm1::SideBarClick);
   Handler("ToolButtonClick", &TForm1::ToolButtonClick);
   Handler("HelpPageClick", &TForm1::HelpPageClick);
+  Handler("MenuClick", &TForm1::MenuClick);
   Handler("FormCloseQuery", &TForm1::FormCloseQuery);
   Handler("FormResize", &TForm1::FormResize);
   LoadDescription(kMainForm);
 
-  // File and folder pictures of the source list.
-  SHFILEINFOA info{};
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  SHGetFileInfoA("file.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
-  SHGetFileInfoA(windows, FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
-  SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_WINLOGO));
+  LoadPictures();
 
   // As the window is created: the help file beside the program, a new
   // project, the directory tree at the program's folder.
@@ -138,13 +102,55 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), commands_(*this, *this, files_
   ShowPage(pgArchiveInfo);
   commands_.New();
   SourceDirView->SetDirectory(programFolder_);
-  menu_->Attach(Handle());
-  // The menu bar takes its height from the client area.
-  Realign();
   SizeLocked = false;
 }
 
-TForm1::~TForm1() { menu_.reset(); }
+TForm1::~TForm1() = default;
+
+TMenuItem* TForm1::MenuItem(UINT id) const {
+  for (TMenuItem* top : {File1, Navigate1, Help1})
+    for (int i = 0; i < top->Count(); ++i)
+      if (top->Items(i)->Tag == static_cast<int>(id)) return top->Items(i);
+  return nullptr;
+}
+
+void TForm1::LoadPictures() {
+  // The source list's file (image 0) and folder (image 1), as the shell
+  // shows them.
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::pair<const char*, DWORD> shellIcons[] = {{"file.txt", FILE_ATTRIBUTE_NORMAL},
+                                                       {windows, FILE_ATTRIBUTE_DIRECTORY}};
+  for (const auto& [path, attributes] : shellIcons) {
+    SHFILEINFOA info{};
+    SHGetFileInfoA(path, attributes, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
+    if (info.hIcon) DestroyIcon(info.hIcon);
+  }
+
+  // The side bar's icons, in the order of its buttons' image indexes.
+  for (const char* name : {"SIDE_INFO", "SIDE_SOURCES", "SIDE_HELP", "SIDE_COMPRESS", "SIDE_SFX"})
+    if (auto* icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, 32, 32, 0))) {
+      SideBarImages->AddIcon(icon);
+      DestroyIcon(icon);
+    }
+  const std::pair<TToolbarButton*, const char*> glyphs[] = {
+      {NewButton, "TB_NEW"},     {OpenButton, "TB_OPEN"}, {SaveButton, "TB_SAVE"}, {BuildButton, "TB_BUILD"},
+      {TestButton, "TB_TEST"},   {HelpButton, "TB_HELP"}, {WebButton, "TB_WEB"},
+  };
+  for (const auto& [button, name] : glyphs) {
+    TBitmap glyph;
+    if (glyph.LoadFromBytes(ResourceBytes(name))) button->SetGlyph(glyph);
+  }
+  std::vector<uint8_t> working = ResourceBytes("WORKING");
+  if (!working.empty()) {
+    try {
+      WorkingIcon->AniFile().LoadFromBytes(working);
+    } catch (const Exception&) {
+      // The page shows its text without the animation.
+    }
+  }
+}
 
 // ---------------------------------------------------------------------------
 // IStudioControls
@@ -171,13 +177,6 @@ TControl* TForm1::CheckControl(TStudioCheck which) const {
 
 std::string TForm1::Text(TStudioText which) const { return TextControl(which)->Text(); }
 void TForm1::SetText(TStudioText which, const std::string& text) {
-  if (which == TStudioText::ovrChoice) {
-    // One of the list's texts is selected, so it stays when the window is made.
-    int index = ovrChoice->IndexOf(text);
-    if (index >= 0) ovrChoice->SetItemIndex(index);
-    if (ovrChoice->Text() != text) ovrChoice->SetText(text);
-    return;
-  }
   if (TextControl(which)->Text() != text) TextControl(which)->SetText(text);
 }
 
@@ -231,7 +230,7 @@ void TForm1::SetProjectCaption(const std::string& name) {
 void TForm1::ShowKind(TArchiveKind kind) {
   TKindLayout layout = KindLayout(kind);
   SideSelfExtraction->SetVisible(layout.SelfExtraction);
-  menu_->SetVisible(cmNavSelfExtraction, layout.SelfExtraction);
+  MenuItem(cmNavSelfExtraction)->SetVisible(layout.SelfExtraction);
   if (layout.SfxPage) Notebook2->SetPageIndex(static_cast<int>(*layout.SfxPage));
   ZipCompress->SetVisible(layout.ZipCompression);
   cabCompress->SetVisible(!layout.ZipCompression);
@@ -250,29 +249,36 @@ void TForm1::ShowStyle(int tab) {
   p3->SetEnabled(layout.HideOverwriteEnabled);
 }
 
+void TForm1::ShowFirstPages() {
+  SideBar1->SetActivePage(SideBasic);
+  ShowPage(pgArchiveInfo);
+}
+
 void TForm1::ShowPage(int page) {
   Notebook1->SetPageIndex(page);
   for (UINT id = cmNavArchiveInfo; id <= cmNavSelfExtraction; ++id)
-    menu_->SetChecked(id, static_cast<int>(id - cmNavArchiveInfo) == page);
+    MenuItem(id)->SetChecked(static_cast<int>(id - cmNavArchiveInfo) == page);
 }
 
 void TForm1::LockForBuild() {
   rememberedPage_ = Notebook1->PageIndex();
   Notebook1->SetEnabled(false);
   SideBar1->SetEnabled(false);
-  menu_->SetTopEnabled("&File", false);
-  menu_->SetTopEnabled("&Navigate", false);
-  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
+  File1->SetEnabled(false);
+  Navigate1->SetEnabled(false);
+  for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(false);
   Notebook1->SetPageIndex(pgProcessing);
+  WorkingIcon->SetAnimated(true);
 }
 
 void TForm1::UnlockAfterBuild() {
+  WorkingIcon->SetAnimated(false);
   Notebook1->SetPageIndex(rememberedPage_);
   Notebook1->SetEnabled(true);
   SideBar1->SetEnabled(true);
-  menu_->SetTopEnabled("&File", true);
-  menu_->SetTopEnabled("&Navigate", true);
-  for (TButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
+  File1->SetEnabled(true);
+  Navigate1->SetEnabled(true);
+  for (TToolbarButton* b : {BuildButton, NewButton, OpenButton, SaveButton}) b->SetEnabled(true);
 }
 
 void TForm1::ShowAboutHeld() {
@@ -304,18 +310,24 @@ void TForm1::FocusStatus(TComponent* sender) {
 
 void TForm1::ClearStatus(TComponent*) { SetStatus(""); }
 
-void TForm1::SourceDirViewChange(TComponent*) {
+void TForm1::SourceDirViewChange(TComponent*, TTreeNode*) {
   SetStatus("Reading Directory Structure");
-  if (!SourceFileView->SetDirectory(SourceDirView->Directory())) {
-    SetStatus("Error Reading Directory Information (E" + std::to_string(GetLastError()) + ")");
+  try {
+    SourceFileView->SetDirectory(SourceDirView->Directory());
+  } catch (const EDirectoryError& e) {
+    SetStatus("Error Reading Directory Information (E" + std::to_string(e.ErrorCode) + ")");
     return;
   }
   SetStatus("");
 }
 
-void TForm1::AddFolderClick(TComponent*) { commands_.AddFolder(SourceDirView->Directory()); }
+void TForm1::AddFolderClick(TComponent*) {
+  // "?": no folder is selected, and there is nothing to add.
+  std::string folder = SourceDirView->Directory();
+  if (folder != "?") commands_.AddFolder(folder);
+}
 
-void TForm1::AddFileClick(TComponent*) { commands_.AddFile(SourceFileView->SelectedPath()); }
+void TForm1::AddFileClick(TComponent*) { commands_.AddFile(SourceFileView->GetSelectedFile()); }
 
 void TForm1::RemoveClick(TComponent*) {
   int count = SourceListView->SelCount();
@@ -352,6 +364,8 @@ void TForm1::HelpPageClick(TComponent* sender) {
   }
 }
 
+void TForm1::MenuClick(TComponent* sender) { Command(static_cast<UINT>(sender->Tag)); }
+
 void TForm1::FormCloseQuery(TComponent*, bool& canClose) { canClose = commands_.CloseQuery(); }
 
 void TForm1::FormResize(TComponent*) {
@@ -386,7 +400,8 @@ void TForm1::Command(UINT id) {
     case cmNavHelpPage:
     case cmNavCompression:
     case cmNavSelfExtraction:
-      if (!commands_.Building()) ShowPage(static_cast<int>(id - cmNavArchiveInfo));
+      // A hidden item's shortcut still reaches here: its page stays away.
+      if (!commands_.Building() && MenuItem(id)->Visible()) ShowPage(static_cast<int>(id - cmNavArchiveInfo));
       break;
     case cmHelpContents: HelpContents(); break;
     case cmHelpIntroduction: Application().HelpJump("BigWelcome"); break;
@@ -395,18 +410,4 @@ void TForm1::Command(UINT id) {
     case cmHelpAbout: if (AboutBox) AboutBox->ShowAbout(false); break;
     default: break;
   }
-}
-
-void TForm1::WndProc(TMessage& m) {
-  // Menu commands and shortcuts (no control sends them).
-  if (m.Msg == WM_COMMAND && m.LParam == 0 && HIWORD(m.WParam) <= 1) {
-    try {
-      Command(LOWORD(m.WParam));
-    } catch (...) {
-      Application().HandleException();
-    }
-    m.Result = 0;
-    return;
-  }
-  TForm::WndProc(m);
 }

@@ -6,12 +6,22 @@
 #include <string>
 
 #include "About.h"
+#include "AniFile.h"
+#include "AnimMenus.h"
 #include "ComCtrls.h"
+#include "DirTree.h"
+#include "Dock.h"
+#include "DropCombo.h"
 #include "ExtCtrls.h"
+#include "FileExplorer.h"
+#include "FlatEdit.h"
 #include "Forms.h"
 #include "MainCommands.h"
 #include "ProjectFileDisk.h"
-#include "StudioControls.h"
+#include "SideBar.h"
+#include "TabSet.h"
+#include "ToolKit.h"
+#include "Toolbar.h"
 
 // Menu commands.
 enum TStudioCommand : UINT {
@@ -23,7 +33,7 @@ enum TStudioCommand : UINT {
 // Pages of `Notebook1`.
 enum TStudioPage { pgArchiveInfo, pgSourceFiles, pgHelp, pgCompression, pgSelfExtraction, pgProcessing };
 
-class TForm1 : public TForm, public IStudioControls, public IStudioView {
+class TForm1 : public AnimMenus::TForm, public IStudioControls, public IStudioView {
 public:
   explicit TForm1(TComponent* owner);
   ~TForm1() override;
@@ -51,7 +61,8 @@ public:
   void ShowPage(int page);
   const std::string& ProjectCaption() const { return projectCaption_; }
   std::string StatusText() const { return TheStatusBar->SimpleText(); }
-  TMenuBar& Menu() { return *menu_; }
+  // The menu item of a command.
+  TMenuItem* MenuItem(UINT id) const;
   // Tests point the program's folder elsewhere.
   void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
 
@@ -74,7 +85,7 @@ public:
   void SetProjectCaption(const std::string& name) override;
   void ShowKind(TArchiveKind kind) override;
   void ShowStyle(int tab) override;
-  void ShowFirstPages() override { ShowPage(pgArchiveInfo); }
+  void ShowFirstPages() override;
   void LockForBuild() override;
   void UnlockAfterBuild() override;
   void SetTestEnabled(bool on) override { TestButton->SetEnabled(on); }
@@ -83,26 +94,34 @@ public:
   std::string ProgramFolder() const override { return programFolder_; }
 
   // Controls, by the names of the window description.
-  TEdit *e1 = nullptr, *e2 = nullptr, *pass1 = nullptr, *pass2 = nullptr, *execution = nullptr, *defaultDir = nullptr;
-  TComboBox* ovrChoice = nullptr;
+  TFlatEdit *e1 = nullptr, *e2 = nullptr, *pass1 = nullptr, *pass2 = nullptr, *execution = nullptr,
+            *defaultDir = nullptr;
+  TDropDownComboBox* ovrChoice = nullptr;
   TRadioButton *r1 = nullptr, *r2 = nullptr, *r3 = nullptr, *r4 = nullptr, *cabsfx1 = nullptr, *cabsfx2 = nullptr;
   TCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
             *CheckBox5 = nullptr, *p1 = nullptr, *p2 = nullptr, *p3 = nullptr;
   TTrackBar *TrackBar1 = nullptr, *TrackBar2 = nullptr;
   TTabSet* TabSet1 = nullptr;
-  TPageBook *Notebook1 = nullptr, *Notebook2 = nullptr;
+  TNotebook *Notebook1 = nullptr, *Notebook2 = nullptr;
   TGroupBox *ZipCompress = nullptr, *cabCompress = nullptr, *PermGroup = nullptr;
   TLabel *PassLabel = nullptr, *PassLabel1 = nullptr, *PassLabel2 = nullptr, *OvrLabel = nullptr, *RunLabel = nullptr,
          *DirLabel = nullptr, *DosLabel = nullptr;
-  TDirectoryView* SourceDirView = nullptr;
-  TFileView* SourceFileView = nullptr;
+  TDirTree* SourceDirView = nullptr;
+  TFileListView* SourceFileView = nullptr;
   TListView* SourceListView = nullptr;
   TImageList* SourceImages = nullptr;
   TStatusBar* TheStatusBar = nullptr;
-  TPanel *SideBar1 = nullptr, *ToolBar1 = nullptr;
-  TButton *SideSelfExtraction = nullptr;
-  TButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
-          *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
+  TSideBar* SideBar1 = nullptr;
+  TSideBarPage *SideBasic = nullptr, *SideSettings = nullptr;
+  TSideBarButton* SideSelfExtraction = nullptr;
+  TImageList* SideBarImages = nullptr;
+  TDock* Dock1 = nullptr;
+  TAnimMainMenu* MenuBar1 = nullptr;
+  TToolbar* ToolBar1 = nullptr;
+  TMenuItem *File1 = nullptr, *Navigate1 = nullptr, *Help1 = nullptr;
+  TToolbarButton *NewButton = nullptr, *OpenButton = nullptr, *SaveButton = nullptr, *BuildButton = nullptr,
+                 *TestButton = nullptr, *HelpButton = nullptr, *WebButton = nullptr;
+  TAniIcon* WorkingIcon = nullptr;
   TLinkLabel* UrlLabel1 = nullptr;
   TGradientCaption* GradientCaption1 = nullptr;
 
@@ -113,7 +132,7 @@ public:
   void TabSet1Change(TComponent*, int newTab);
   void FocusStatus(TComponent* sender);
   void ClearStatus(TComponent*);
-  void SourceDirViewChange(TComponent*);
+  void SourceDirViewChange(TComponent*, TTreeNode*);
   void AddFolderClick(TComponent*);
   void AddFileClick(TComponent*);
   void RemoveClick(TComponent*);
@@ -121,13 +140,14 @@ public:
   void SideBarClick(TComponent* sender);
   void ToolButtonClick(TComponent* sender);
   void HelpPageClick(TComponent* sender);
+  void MenuClick(TComponent* sender);
   void FormCloseQuery(TComponent*, bool& canClose);
   void FormResize(TComponent*);
 
-protected:
-  void WndProc(TMessage& m) override;
-
 private:
+  // The side bar's icons, the toolbar's glyphs and the processing page's
+  // animation, from the program's resources.
+  void LoadPictures();
   void OpenAddress(const std::string& address);
   void HelpContents();
   TWinControl* TextControl(TStudioText which) const;
@@ -135,7 +155,6 @@ private:
 
   TDiskProjectFiles files_;
   TStudioCommands commands_;
-  std::unique_ptr<TMenuBar> menu_;
   std::string projectCaption_ = kUntitledCaption;
   std::string programFolder_;
   int rememberedPage_ = pgArchiveInfo;

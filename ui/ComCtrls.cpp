@@ -651,6 +651,11 @@ void TListView::HandleCreated() {
   for (int i = 0; i < Count(); ++i) InsertInWindow(i);
 }
 
+void TListView::Loaded() {
+  TStdControl::Loaded();
+  RecreateWnd();
+}
+
 void TListView::DestroyWnd() {
   redrawHeld_ = false;
   for (auto& i : items_) i->selected_ = i->Selected();

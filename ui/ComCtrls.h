@@ -268,6 +268,9 @@ protected:
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
   void DestroyWnd() override;
+  // A column's caption and width arrive after the column: a window made
+  // while loading takes them now.
+  void Loaded() override;
   void Notification(TComponent* c, TOperation op) override;
   void WndProc(TMessage& m) override;
   virtual void ColumnClick(int column) { if (OnColumnClick) OnColumnClick(this, column); }

@@ -455,7 +455,7 @@ bool TZipRun::OpenNext() {
   readSize_ = readFile_.Size();
   readDone_ = 0;
   readTail_.clear();
-  if (readSize_ > 0xFFFFFFFFu) {
+  if (readSize_ > kMaxField32) {
     FailRead(true, zeTooLarge, "File too large for a zip archive: " + c.Path);
     return false;
   }
@@ -467,7 +467,7 @@ bool TZipRun::OpenNext() {
     uint64_t size = 0;
     for (;;) {
       long long n = readFile_.ReadFull(buf.data(), buf.size());
-      if (n < 0 || size + static_cast<uint64_t>(n) > 0xFFFFFFFFu) {
+      if (n < 0 || size + static_cast<uint64_t>(n) > kMaxField32) {
         if (n < 0) FailRead(false, zeOpenFile, "Could not read: " + c.Path);
         else FailRead(true, zeTooLarge, "File too large for a zip archive: " + c.Path);
         return false;
@@ -598,6 +598,8 @@ bool TZipRun::AddFile(TZipWriter& w, int index, bool& skipped) {
   skipped = false;
   const TCandidate& c = candidates_[index];
   const TReadState& st = states_[index];
+  if (w.Entries().size() >= kMaxEntries)
+    return Message(zeTooLarge, "Too many files for one zip archive (at most 65534): " + c.Path), false;
   if (Callback(zcaFileBegins, zeNone, c.Size, c.Stored) == -1) return false;
   // The reader runs ahead; make sure it has come to this file.
   FillPipeline();
@@ -646,7 +648,7 @@ bool TZipRun::AddFile(TZipWriter& w, int index, bool& skipped) {
     }
     crc = taken == 0 ? piece->Crc : Crc32Combine(crc, piece->Crc, piece->InputSize);
     size += piece->InputSize;
-    if (size > 0xFFFFFFFFu) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
+    if (size > kMaxField32) return Message(zeTooLarge, "File too large for a zip archive: " + c.Path), false;
     const RawBytes* data = &piece->Output;
     if (cipher) {
       sealed.clear();

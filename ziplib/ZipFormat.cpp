@@ -467,10 +467,6 @@ Bytes EncodeEndRecord(uint16_t count, uint32_t cdSize, uint32_t cdOffset, const 
 
 // ---- writer
 
-namespace {
-constexpr uint64_t kMax32 = 0xFFFFFFFFu;
-}
-
 bool TZipWriter::Fail(const std::string& text) {
   if (Error.empty()) Error = text;
   return false;
@@ -488,10 +484,10 @@ bool TZipWriter::WriteRaw(const void* p, size_t n) {
 
 bool TZipWriter::CopyEntry(IByteSource& src, const TZipEntry& e) {
   if (inEntry_) return Fail("entry still open");
-  if (entries_.size() >= 0xFFFF) return Fail("too many entries");
+  if (entries_.size() >= kMaxEntries) return Fail("too many entries (at most 65534)");
   TZipEntry copy = e;
   copy.LocalPos = sink_.Position();
-  if (copy.LocalPos + e.LocalSpan > kMax32) return Fail("archive too large");
+  if (copy.LocalPos + e.LocalSpan > kMaxField32) return Fail("archive too large");
   uint8_t buf[32768];
   for (uint64_t done = 0; done < e.LocalSpan;) {
     size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof buf, e.LocalSpan - done));
@@ -505,8 +501,9 @@ bool TZipWriter::CopyEntry(IByteSource& src, const TZipEntry& e) {
 
 bool TZipWriter::BeginEntry(const TNewEntry& n) {
   if (inEntry_) return Fail("entry still open");
-  if (entries_.size() >= 0xFFFF) return Fail("too many entries");
+  if (entries_.size() >= kMaxEntries) return Fail("too many entries (at most 65534)");
   if (n.Name.empty() || n.Name.size() > 0xFFFF) return Fail("bad entry name");
+  if (n.Size > kMaxField32) return Fail("file too large");
   TZipEntry e;
   e.VersionMadeBy = 20;  // MS-DOS/FAT attributes, format 2.0
   e.Method = MethodForLevel(n.Level);
@@ -519,7 +516,7 @@ bool TZipWriter::BeginEntry(const TNewEntry& n) {
   e.ExternalAttr = n.ExternalAttr;
   e.Name = n.Name;
   e.LocalPos = sink_.Position();
-  if (e.LocalPos > kMax32) return Fail("archive too large");
+  if (e.LocalPos > kMaxField32) return Fail("archive too large");
   if (!Put(EncodeLocalHeader(e))) return false;
   dataStart_ = sink_.Position();
   entries_.push_back(std::move(e));
@@ -542,7 +539,7 @@ bool TZipWriter::EndEntry(uint32_t crc, uint32_t size) {
   inEntry_ = false;
   TZipEntry& e = entries_.back();
   uint64_t packed = sink_.Position() - dataStart_;
-  if (packed > kMax32 || sink_.Position() > kMax32) return Fail("archive too large");
+  if (packed > kMaxField32 || sink_.Position() > kMaxField32) return Fail("archive too large");
   e.Crc = crc;
   e.Size = size;
   e.CompressedSize = static_cast<uint32_t>(packed);
@@ -561,7 +558,7 @@ bool TZipWriter::Finish(const Bytes& comment) {
   for (const TZipEntry& e : entries_)
     if (!Put(EncodeCentralHeader(e, static_cast<uint32_t>(e.LocalPos)))) return false;
   uint64_t cdEnd = sink_.Position();
-  if (cdEnd > kMax32) return Fail("archive too large");
+  if (cdEnd > kMaxField32) return Fail("archive too large");
   Bytes c(comment.begin(), comment.begin() + std::min<size_t>(comment.size(), 0xFFFF));
   return Put(EncodeEndRecord(static_cast<uint16_t>(entries_.size()), static_cast<uint32_t>(cdEnd - cdStart),
                              static_cast<uint32_t>(cdStart), c));

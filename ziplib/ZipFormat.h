@@ -46,6 +46,10 @@ constexpr uint16_t kFlagDescriptor = 0x0008;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
 constexpr size_t kCryptHeaderSize = 12;
+// What the 16- and 32-bit fields can hold: their highest values mark a zip64
+// archive, which the reader refuses, so the writer never stores them.
+constexpr size_t kMaxEntries = 0xFFFE;
+constexpr uint64_t kMaxField32 = 0xFFFFFFFE;
 
 inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t Get32(const uint8_t* p) {

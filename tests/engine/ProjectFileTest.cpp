@@ -113,26 +113,6 @@ TSettingsValues From(const TProjectSettings& values) {
   return v;
 }
 
-// Files in memory; a path can be made to fail with a given result.
-class TMemoryFiles : public IProjectFileAccess {
-public:
-  std::map<std::string, std::string> Files;
-  std::map<std::string, TFileResult> Failures;
-
-  TFileResult ReadAll(const std::string& path, std::string& bytes) override {
-    if (auto f = Failures.find(path); f != Failures.end()) return f->second;
-    auto it = Files.find(path);
-    if (it == Files.end()) return {2, false};
-    bytes = it->second;
-    return {};
-  }
-  TFileResult WriteAll(const std::string& path, const std::string& bytes) override {
-    if (auto f = Failures.find(path); f != Failures.end()) return f->second;
-    Files[path] = bytes;
-    return {};
-  }
-};
-
 // One load as the Studio does it, after its reset to a new project.
 struct TLoad {
   bool Threw = false;

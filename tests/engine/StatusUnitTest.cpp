@@ -9,28 +9,12 @@
 
 #include "ComCtrls.h"
 #include "EllipsisLabel.h"
+#include "PackageCheck.h"
 #include "Robot.h"
 #include "StdCtrls.h"
 #include "TestPaths.h"
 
 namespace {
-
-std::string Hex(const std::string& bytes) {
-  static const char* d = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += d[c >> 4];
-    out += d[c & 15];
-  }
-  return out;
-}
-
-// Where outputs are left for the independent readers on the host.
-std::string CheckDir() {
-  std::string dir = HostPath(std::string(TZ_BINARY_DIR) + "/test-output/build");
-  MakeDirs(dir);
-  return dir;
-}
 
 std::vector<std::string> Lines(TTreeView* tree) {
   std::vector<std::string> out;
@@ -51,12 +35,6 @@ class BuildWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
     CopyShippedFiles(program.Path());
-    src = tmp / "SRC";
-    MakeDirs(src + "\\SUB");
-    WriteFileBytes(src + "\\A.TXT", std::string(40000, 'a') + "end of a");
-    WriteFileBytes(src + "\\B.TXT", "bee");
-    WriteFileBytes(src + "\\SUB\\C.TXT", "sea");
-    WriteFileBytes(tmp / "ONE.TXT", "one file");
     form = new TProgressForm(nullptr);
     form->Settings = &settings;
     form->ProgramFolder = program.Path();
@@ -70,20 +48,15 @@ protected:
     form->Show();
     return form->Proceed();
   }
-  bool NoSpools() const {
-    return !FileExists(program / "Spool.Cab") && !FileExists(program / "Spool.Zip") && !FileExists(program / "Spool.exe");
-  }
-  std::vector<std::string> Captions() const {
-    std::vector<std::string> c;
-    for (const auto& b : robot.Boxes) c.push_back(b.Caption + ": " + b.Text);
-    return c;
-  }
+  bool NoSpools() const { return packagecheck::NoSpools(program.Path()); }
+  std::vector<std::string> Captions() const { return robot.BoxLines(); }
 
   TRobot robot;
   TTempDir tmp;
   TTempDir program;
   TTempDir out;
-  std::string src;
+  packagecheck::TSourceTree tree{tmp.Path()};
+  std::string src = tree.Src;
   TSettingsValues settings;
   TProgressForm* form = nullptr;
 };
@@ -111,9 +84,7 @@ TEST_F(BuildWindowTest, EveryKindAndStyleBuildsAReadablePackage) {
       {"zipsfx-advanced", akZipSFX, cs16Bit, zsAdvanced, true, "pw", "Stub2.Bin"},
       {"zipsfx-dos", akZipSFX, cs16Bit, zsDOS, false, "", "Stub3.Bin"},
   };
-  std::string manifest;
-  const std::string rel = src.substr(3) + "\\";       // folder names as stored
-  const std::string oneRel = tmp.Path().substr(3) + "\\";
+  packagecheck::TReaderOutput readers("build");
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     robot.Boxes.clear();
@@ -134,32 +105,16 @@ TEST_F(BuildWindowTest, EveryKindAndStyleBuildsAReadablePackage) {
         EXPECT_EQ(bytes.compare(stub.size(), 3, r.zip == zsDOS ? "PK\3" : "MPU"), 0);
       }
     }
-    CopyFileA((out / file).c_str(), (CheckDir() + "\\" + file).c_str(), FALSE);
     if (cab) {
       // The source list's own order; the folder's own files only.
-      std::vector<std::string> names = {"ONE.TXT", "A.TXT", "B.TXT"};
-      if (r.folderNames) names = {oneRel + "ONE.TXT", rel + "A.TXT", rel + "B.TXT"};
-      for (const auto& n : names) manifest += file + "|" + n + "\n";
+      readers.Cabinet(out / file, tree, false, r.folderNames);
       EXPECT_TRUE(HasLine(form->TreeView1, "Cabinet Archive Build Successful."));
       EXPECT_TRUE(HasLine(form->TreeView1, "File \"" + src + "\\A.TXT\" in Package.") || r.kind == akCabinetSFX);
     } else {
-      std::string expect = "archive\t" + file + "\n";
-      if (*r.password) expect += std::string("password\t") + r.password + "\n";
-      // Zip names use forward slashes and no drive.
-      auto zipName = [&](const std::string& folder, const std::string& name) {
-        std::string n = r.folderNames ? folder + name : name;
-        std::replace(n.begin(), n.end(), '\\', '/');
-        return n;
-      };
-      expect += "entry\t" + zipName(oneRel, "ONE.TXT") + "\t" + Hex("one file") + "\n";
-      expect += "entry\t" + zipName(rel, "A.TXT") + "\t" + Hex(std::string(40000, 'a') + "end of a") + "\n";
-      expect += "entry\t" + zipName(rel, "B.TXT") + "\t" + Hex("bee") + "\n";
-      if (r.stub) expect += "unzip\t1\n";  // "extra bytes at beginning"
-      WriteFileBytes(CheckDir() + "\\" + file + ".expect", expect);
+      readers.Zip(out / file, tree, r.folderNames, r.password, r.stub != nullptr);
       EXPECT_TRUE(HasLine(form->TreeView1, "Building Package..."));
     }
   }
-  WriteFileBytes(CheckDir() + "\\manifest.txt", manifest);
 }
 
 TEST_F(BuildWindowTest, StepLogOfACabinetSelfExtractor) {

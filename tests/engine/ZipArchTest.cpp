@@ -417,6 +417,37 @@ TEST_F(ZipArch, ExeTargetStartsAsAnEmptySelfExtractor) {
   EXPECT_FALSE(zip.Busy());
 }
 
+// The library never writes an archive it cannot read back: with 65,533
+// entries there is room for one more, and a run that would add a second is
+// refused whole, leaving the archive as it was.
+TEST_F(ZipArch, FullArchiveRefusesTheEntryAfterTheLast) {
+  zipfmt::TMemorySink sink;
+  zipfmt::TZipWriter w(sink);
+  zipfmt::TNewEntry e;
+  e.Level = 0;
+  for (size_t i = 0; i + 1 < zipfmt::kMaxEntries; ++i) {
+    e.Name = "e" + std::to_string(i);
+    ASSERT_TRUE(w.BeginEntry(e) && w.EndEntry());
+  }
+  ASSERT_TRUE(w.Finish());
+  const std::string full(sink.Data.begin(), sink.Data.end());
+  const std::string archive = tmp / "full.zip";
+  WriteFileBytes(archive, full);
+  const std::string a = File("src\\a.txt", "alpha"), b = File("src\\b.txt", "beta");
+
+  EXPECT_EQ(Add(archive, {a, b}), 0);
+  EXPECT_EQ(ReadFileBytes(archive), full);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().Code, 9);
+  EXPECT_EQ(messages.back().Text, "Too many files for one zip archive (at most 65534): " + b);
+
+  messages.clear();
+  EXPECT_EQ(Add(archive, {a}), 1);
+  auto dir = ReadDir(archive);
+  ASSERT_EQ(dir.Entries.size(), 65534u);
+  EXPECT_EQ(dir.Entries.back().Name, "a.txt");
+}
+
 TEST_F(ZipArch, NoFilesIsReportedBeforeNoName) {
   zip.Unattended = false;
   struct {

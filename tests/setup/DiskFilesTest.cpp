@@ -101,6 +101,7 @@ TEST(FileDataReader, DiskFoldersAndDataFile) {
 
   TStartupEnvironment env;
   env.Version = {TPlatform::NT, 5, 0};
+  TSetupScript loaded;
 
   // SETUP.1 beside SETUP.0, SETUP.2 in ..\DISK2, SETUP.3 where the user points.
   TTempDir root;
@@ -115,7 +116,7 @@ TEST(FileDataReader, DiskFoldersAndDataFile) {
   {
     TRobot robot;
     env.ProgramFolder = disk1;
-    PrepareSetup(env);
+    PrepareSetup(env, loaded);
     int prompts = 0;
     PromptForDiskHook = [&](int disk, const std::string&, std::string& folder) {
       ++prompts;
@@ -127,7 +128,7 @@ TEST(FileDataReader, DiskFoldersAndDataFile) {
     TFileDataReader reader = MakeFileDataReader();
     for (size_t i = 0; i < files.size(); ++i) {
       TStringSink sink;
-      reader.ReadFileData(FileList[i], LocationList[i], sink);
+      reader.ReadFileData(loaded.FileList[i], loaded.LocationList[i], sink);
       EXPECT_TRUE(sink.Bytes == files[i].Content) << i;
     }
     EXPECT_EQ(prompts, 1);
@@ -140,12 +141,12 @@ TEST(FileDataReader, DiskFoldersAndDataFile) {
     TRobot robot;
     env.ProgramFolder = root / "elsewhere";
     env.Args = {"/SL", root / "one.bin", std::to_string(lf.ScriptOffset), std::to_string(lf.FileDataOffset)};
-    PrepareSetup(env);
+    PrepareSetup(env, loaded);
     TFileDataReader reader = MakeFileDataReader();
     reader.OpenDisk = [](int) -> std::unique_ptr<IByteSource> { throw Exception("no disk in a data file"); };
     for (size_t i = 0; i < files.size(); ++i) {
       TStringSink sink;
-      reader.ReadFileData(FileList[i], LocationList[i], sink);
+      reader.ReadFileData(loaded.FileList[i], loaded.LocationList[i], sink);
       EXPECT_TRUE(sink.Bytes == files[i].Content) << i;
     }
     EXPECT_TRUE(robot.Boxes.empty());

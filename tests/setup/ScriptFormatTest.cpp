@@ -307,6 +307,39 @@ TEST(CheckedBlock, ShortStreamWithMatchingChecksumIsRefused) {
   EXPECT_THROW(ReadCheckedBlock(src, 337), EZlibDataError);
 }
 
+TEST(CheckedBlock, SizeBeyondWhatTheStreamCanHoldIsRefusedBeforeInflating) {
+  // Deflate stores at best 1032 bytes in one byte of stream; zeros come
+  // close, and must still be read.
+  const std::string zeros(1 << 20, '\0');
+  const std::string stream = Deflate(zeros);
+  ASSERT_LE(zeros.size(), MaxInflatedSize(stream.size()));
+  TBlockOptions o;
+  o.Compressed = true;
+  std::string good = CheckedBlock(zeros, o);
+  TMemorySource goodSrc(good);
+  EXPECT_EQ(ReadCheckedBlock(goodSrc, zeros.size()), zeros);
+
+  const size_t most = static_cast<size_t>(MaxInflatedSize(stream.size()));
+  struct {
+    const char* Name;
+    size_t Claimed;
+    bool Inflated;  // refused only after reading the stream
+  } rows[] = {
+      {"as much as the stream could hold", most, true},
+      {"one byte more", most + 1, false},
+      {"about 2 GB", 0x7FFFFFF0, false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Name);
+    std::string fields = Int32(static_cast<int32_t>(stream.size())) + Int32(static_cast<int32_t>(r.Claimed)) +
+                         UInt32(Adler(zeros));
+    std::string block = UInt32(Adler(fields)) + fields + stream;
+    TMemorySource src(block);
+    EXPECT_THROW(ReadCheckedBlock(src, r.Claimed), EZlibDataError);
+    EXPECT_EQ(src.Position(), r.Inflated ? block.size() : kCheckedBlockHeaderSize);
+  }
+}
+
 TEST(CheckedBlock, JunkAfterTheStreamIsSkipped) {
   TBlockOptions o;
   o.Compressed = true;

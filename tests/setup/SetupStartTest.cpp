@@ -10,6 +10,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// While not 0, allocations of at least this many bytes fail, as they do in a
+// 32-bit program whose address space runs out.
+size_t failAllocationsFrom = 0;
+
+}  // namespace
+
+void* operator new(size_t size) {
+  if (failAllocationsFrom != 0 && size >= failAllocationsFrom) throw std::bad_alloc();
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// Optimised, GCC inlines these into callers of new and takes free() for a
+// mismatched release.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
+
 namespace {
 
 using namespace fixture;
@@ -47,11 +71,14 @@ TStartupEnvironment EnvIn(const std::string& folder, std::vector<std::string> ar
   return env;
 }
 
+// What the last PrepareSetup loaded.
+TSetupScript Loaded;
+
 // Runs PrepareSetup; returns the one error box's text, or "" when it loaded.
 std::string Refusal(const TStartupEnvironment& env) {
   TRobot robot;
   try {
-    PrepareSetup(env);
+    PrepareSetup(env, Loaded);
   } catch (const EAbort&) {
     EXPECT_EQ(robot.Boxes.size(), 1u);
     if (robot.Boxes.empty()) return "(no box)";
@@ -143,14 +170,14 @@ TEST(PrepareSetup, LoadsScriptAndDerivesValues) {
   ASSERT_EQ(Refusal(EnvIn(dir.Path() + "\\")), "");
   EXPECT_EQ(SourceFolder, dir.Path());
   EXPECT_FALSE(LoaderMode);
-  EXPECT_EQ(ScriptHeader.ProgramName, "Test App");
-  EXPECT_EQ(LicenseText, "license");
-  EXPECT_EQ(InfoBeforeText, "");
-  ASSERT_EQ(FileList.size(), 2u);
-  ASSERT_EQ(LocationList.size(), 2u);
-  EXPECT_EQ(LocationList[1].StartOffset, 99);
-  EXPECT_EQ(FolderList.size(), 1u);
-  EXPECT_TRUE(IconList.empty());
+  EXPECT_EQ(Loaded.ScriptHeader.ProgramName, "Test App");
+  EXPECT_EQ(Loaded.LicenseText, "license");
+  EXPECT_EQ(Loaded.InfoBeforeText, "");
+  ASSERT_EQ(Loaded.FileList.size(), 2u);
+  ASSERT_EQ(Loaded.LocationList.size(), 2u);
+  EXPECT_EQ(Loaded.LocationList[1].StartOffset, 99);
+  EXPECT_EQ(Loaded.FolderList.size(), 1u);
+  EXPECT_TRUE(Loaded.IconList.empty());
   EXPECT_EQ(TotalBytes, 4000000000LL);
   EXPECT_TRUE(RestartNeeded);
   EXPECT_FALSE(IconsWanted);
@@ -203,7 +230,7 @@ TEST(PrepareSetup, LoaderCommandLine) {
   EXPECT_EQ(SourceFolder, dir.Path());
   EXPECT_EQ(ScriptOffset, lf.ScriptOffset);
   EXPECT_EQ(FileDataOffset, lf.FileDataOffset);
-  EXPECT_EQ(FileList.size(), 1u);
+  EXPECT_EQ(Loaded.FileList.size(), 1u);
 }
 
 TEST(PrepareSetup, RelativeDataFileBecomesFullPath) {
@@ -246,7 +273,7 @@ TEST(StartSetup, OtherFailuresShowOneBox) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TRobot robot;
-    EXPECT_FALSE(StartSetup(EnvIn(dir.Path(), c.Args)));
+    EXPECT_FALSE(StartSetup(EnvIn(dir.Path(), c.Args), Loaded));
     ASSERT_EQ(robot.Boxes.size(), 1u);
     EXPECT_EQ(robot.Boxes[0].Caption, "Error");
     if (!c.Expected.empty()) EXPECT_EQ(robot.Boxes[0].Text, c.Expected);
@@ -254,9 +281,43 @@ TEST(StartSetup, OtherFailuresShowOneBox) {
   }
   // A refusal is shown once, not a second time by StartSetup.
   TRobot robot;
-  EXPECT_FALSE(StartSetup(EnvIn(dir.Path())));
+  EXPECT_FALSE(StartSetup(EnvIn(dir.Path()), Loaded));
   ASSERT_EQ(robot.Boxes.size(), 1u);
   EXPECT_EQ(robot.Boxes[0].Text, kNotFound);
+}
+
+// A script whose license inflates to more than the program can hold ends
+// with the damaged-files message, however the memory runs out: while the
+// text grows, or when inflate cannot have its buffers.
+TEST(StartSetup, RunningOutOfMemoryShowsTheCorruptedFilesMessage) {
+  TTempDir dir;
+  TScriptFixture f = SmallScript();
+  f.Compressed = true;
+  f.Script.LicenseText = std::string(16 << 20, 'L');
+  WriteFileBytes(dir / "SETUP.0", f.Build());
+  const struct {
+    const char* Name;
+    size_t FailFrom;
+  } rows[] = {
+      {"the text", 4 << 20},
+      {"the inflate buffers", 32000},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Name);
+    TRobot robot;
+    failAllocationsFrom = r.FailFrom;
+    bool started = StartSetup(EnvIn(dir.Path()), Loaded);
+    failAllocationsFrom = 0;
+    EXPECT_FALSE(started);
+    ASSERT_EQ(robot.Boxes.size(), 1u);
+    EXPECT_EQ(robot.Boxes[0].Caption, "Error");
+    EXPECT_EQ(robot.Boxes[0].Text, kCorrupted);
+  }
+  // With the memory there, the same script loads.
+  TRobot robot;
+  EXPECT_TRUE(StartSetup(EnvIn(dir.Path()), Loaded));
+  EXPECT_TRUE(robot.Boxes.empty());
+  EXPECT_EQ(Loaded.LicenseText.size(), 16u << 20);
 }
 
 // The windows of one process: its background window ("Setup", the size of

@@ -1,5 +1,6 @@
 // What the extractor stubs read from bytes.
 #include "SFXArchive.h"
+#include "ZipFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,37 +11,13 @@ using zipfmt::Bytes;
 
 namespace {
 
-struct TSample {
-  std::string Name, Data;
-  int Level = 6;
-  const char* Password = nullptr;
-};
+using TSample = fixture::TZipSample;
 
-// A zip of `files` behind `prefix`, written by the zip library's own writer
-// and encoder (encryption included).
+// A zip of `files` behind `prefix`.
 Bytes Zip(const std::vector<TSample>& files, const std::string& prefix = "") {
-  zipfmt::TMemorySink sink;
-  zipfmt::TZipWriter w(sink);
-  w.WriteRaw(prefix.data(), prefix.size());
-  for (const TSample& f : files) {
-    const auto* data = reinterpret_cast<const uint8_t*>(f.Data.data());
-    zipfmt::TNewEntry e;
-    e.Name = f.Name;
-    e.Time = zipfmt::MakeDosTime(2003, 4, 5, 6, 7, 8);
-    e.Crc = zipfmt::Crc32(0, data, f.Data.size());
-    e.Size = static_cast<uint32_t>(f.Data.size());
-    e.Level = f.Level;
-    e.Encrypted = f.Password != nullptr;
-    EXPECT_TRUE(w.BeginEntry(e));
-    const std::string password = f.Password ? f.Password : "";
-    const uint8_t header[12] = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 42};
-    zipfmt::TEntryEncoder enc(f.Level, f.Password ? &password : nullptr, e.Crc, header);
-    Bytes out;
-    EXPECT_TRUE(enc.Feed(data, f.Data.size(), out) && enc.Finish(out));
-    EXPECT_TRUE(w.WriteEntryData(out.data(), out.size()) && w.EndEntry());
-  }
-  EXPECT_TRUE(w.Finish());
-  return sink.Data;
+  Bytes zip = fixture::ZipOf(files, prefix);
+  EXPECT_FALSE(zip.empty());
+  return zip;
 }
 
 std::string Text(size_t n) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "Robot.h"
 #include "TestPaths.h"
@@ -48,6 +49,36 @@ void CtrlKey(HWND wnd, WORD key, bool ctrl = true) {
   Application().ProcessMessages();
 }
 
+// A click of the mouse on a control, as its window gets it; a disabled
+// graphic control gets none. The release is queued first: a press that
+// starts a loop of its own (a toolbar's drag, say) finds it there.
+void ClickControl(TControl* c) {
+  TWinControl* parent = c->Parent();
+  POINT at{c->Left() + c->Width() / 2, c->Top() + c->Height() / 2};
+  POINT screen = at;
+  ClientToScreen(parent->Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  LPARAM lp = MAKELPARAM(at.x, at.y);
+  SendMessageA(parent->Handle(), WM_MOUSEMOVE, 0, lp);
+  PostMessageA(parent->Handle(), WM_LBUTTONUP, 0, lp);
+  SendMessageA(parent->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, lp);
+  Application().ProcessMessages();
+}
+
+// Selects the file list's entry of this name (shown in lower case) and
+// clicks it, as the mouse does.
+void PickFile(TFileListView* list, const std::string& name) {
+  std::string caption = name;
+  for (char& ch : caption) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+  for (int i = 0; i < list->Count(); ++i)
+    list->Item(i)->SetSelected(list->Item(i)->Caption() == caption);
+  NMLISTVIEW nm{};
+  nm.hdr.hwndFrom = list->Handle();
+  nm.hdr.code = NM_CLICK;
+  nm.iItem = -1;
+  SendMessageA(GetParent(list->Handle()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+}
+
 class StudioMain : public ::testing::Test {
 protected:
   StudioMain() {
@@ -80,19 +111,29 @@ TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_EQ(now, fresh);
   EXPECT_FALSE(form->TestButton->Enabled());
   EXPECT_EQ(form->Notebook1->PageIndex(), pgArchiveInfo);
-  EXPECT_TRUE(form->Menu().Checked(cmNavArchiveInfo));
-  EXPECT_FALSE(form->Menu().Visible(cmNavSelfExtraction));
+  EXPECT_TRUE(form->MenuItem(cmNavArchiveInfo)->Checked());
+  EXPECT_FALSE(form->MenuItem(cmNavSelfExtraction)->Visible());
   EXPECT_EQ(form->SourceDirView->Directory().back(), '\\');
   // The page area fills what the tool bar, side bar and status bar leave.
   TPage* page = form->Notebook1->Page(pgArchiveInfo);
   EXPECT_EQ(page->Width(), form->Notebook1->Width());
-  EXPECT_EQ(form->Notebook1->Left(), form->SideBar1->Width());
+  EXPECT_EQ(form->SideBar1->Width(), 80);
+  EXPECT_EQ(form->Notebook1->Left(), form->SideBar1->Left() + 80 + 4);
   EXPECT_GT(form->Notebook1->Width(), 400);
   EXPECT_TRUE(page->Showing());
   EXPECT_TRUE(IsWindowVisible(form->e1->Handle()));
   RECT r;
   GetWindowRect(form->e1->Handle(), &r);
   EXPECT_GT(r.right - r.left, 300);
+  // The source list's one column.
+  char heading[64] = "";
+  LVCOLUMNA col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH;
+  col.pszText = heading;
+  col.cchTextMax = sizeof heading;
+  ASSERT_TRUE(SendMessageA(form->SourceListView->Handle(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&col)));
+  EXPECT_STREQ(heading, "Item Name");
+  EXPECT_GT(col.cx, 300);
 }
 
 TEST_F(StudioMain, CommandLineProjectOpensAsMyProjectAndClosingAsksToSave) {
@@ -164,7 +205,7 @@ TEST_F(StudioMain, KindButtonsShowTheirControlsAndKeepDisabledValues) {
 
   form->r2->SetChecked(true);
   EXPECT_TRUE(form->SideSelfExtraction->Visible());
-  EXPECT_TRUE(form->Menu().Visible(cmNavSelfExtraction));
+  EXPECT_TRUE(form->MenuItem(cmNavSelfExtraction)->Visible());
   EXPECT_EQ(form->SfxPage(), TSfxPage::Cab);
   form->r4->SetChecked(true);
   EXPECT_EQ(form->SfxPage(), TSfxPage::Zip);
@@ -187,8 +228,8 @@ TEST_F(StudioMain, MenuShortcutsRunTheirCommands) {
   HWND edit = form->e1->Handle();
   CtrlKey(edit, '2');
   EXPECT_EQ(form->Notebook1->PageIndex(), pgSourceFiles);
-  EXPECT_TRUE(form->Menu().Checked(cmNavSourceFiles));
-  EXPECT_FALSE(form->Menu().Checked(cmNavArchiveInfo));
+  EXPECT_TRUE(form->MenuItem(cmNavSourceFiles)->Checked());
+  EXPECT_FALSE(form->MenuItem(cmNavArchiveInfo)->Checked());
   CtrlKey(edit, '5');  // hidden for a cabinet archive
   EXPECT_EQ(form->Notebook1->PageIndex(), pgSourceFiles);
   CtrlKey(edit, '4');
@@ -218,6 +259,69 @@ TEST_F(StudioMain, MenuShortcutsRunTheirCommands) {
                                                         std::string("|mailto:") + kMakerMail + "|"}));
 }
 
+// The dock: the menu bar in its first row, the "Standard" toolbar in the
+// second; the menu's items with their shortcuts, and their status texts.
+TEST_F(StudioMain, MenuBarAndToolbar) {
+  EXPECT_EQ(form->MenuBar1->Parent(), form->Dock1);
+  EXPECT_EQ(form->ToolBar1->Parent(), form->Dock1);
+  EXPECT_EQ(form->MenuBar1->DockRow(), 0);
+  EXPECT_EQ(form->ToolBar1->DockRow(), 1);
+  EXPECT_EQ(form->ToolBar1->Caption(), "Standard");
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);  // the bar shows the menu
+  std::vector<std::string> tops;
+  for (TMenuBarButton* b : form->MenuBar1->Buttons()) tops.push_back(b->Caption());
+  EXPECT_EQ(tops, (std::vector<std::string>{"&File", "&Navigate", "&Help"}));
+  std::vector<std::string> tools;
+  for (TControl* c : form->ToolBar1->ControlOrder())
+    tools.push_back(dynamic_cast<TToolbarButton*>(c) ? dynamic_cast<TToolbarButton*>(c)->Caption() : "|");
+  EXPECT_EQ(tools, (std::vector<std::string>{"New", "Open", "Save", "|", "Build Archive",
+                                             "Test Self-Extracting Archive", "|", "Help", "VEXA On the Web"}));
+  EXPECT_TRUE(form->HelpButton->Showing());
+  EXPECT_GE(form->Notebook1->Top(), form->Dock1->Top() + form->Dock1->Height() + 3);
+
+  struct Row {
+    UINT id;
+    const char* caption;
+    const char* shortcut;
+  } rows[] = {
+      {cmNew, "&New", "Ctrl+N"},
+      {cmOpen, "&Open...", "Ctrl+O"},
+      {cmSave, "&Save", "Ctrl+S"},
+      {cmSaveAs, "Save &As...", "Ctrl+A"},
+      {cmBuild, "&Build Archive!", "Ctrl+F9"},
+      {cmExit, "E&xit", ""},
+      {cmNavArchiveInfo, "&General Archive Information", "Ctrl+1"},
+      {cmNavSourceFiles, "&Source Files", "Ctrl+2"},
+      {cmNavHelpPage, "&For Your Information", "Ctrl+3"},
+      {cmNavCompression, "&Compression Options", "Ctrl+4"},
+      {cmNavSelfExtraction, "Self-E&xtraction Settings", "Ctrl+5"},
+      {cmHelpContents, "&Contents", "F1"},
+      {cmHelpIntroduction, "&Introduction", ""},
+      {cmHelpWeb, "&VEXA On the Web...", ""},
+      {cmHelpMail, "Send Us &E-Mail", ""},
+      {cmHelpAbout, "&About...", ""},
+  };
+  for (const Row& row : rows) {
+    TMenuItem* item = form->MenuItem(row.id);
+    ASSERT_NE(item, nullptr) << row.caption;
+    EXPECT_EQ(item->Caption(), row.caption);
+    EXPECT_EQ(ShortCutToText(item->ShortCut()), row.shortcut) << row.caption;
+    EXPECT_NE(item->Hint().find('|'), std::string::npos) << row.caption;
+  }
+
+  // An item the keyboard selects puts its text into the status bar.
+  TMenuBarButton* file = form->MenuBar1->Buttons().front();
+  PrepareKeyboardOpen(file);
+  file->Click();
+  TAnimPopupForm* level = InnermostPopupForm();
+  ASSERT_NE(level, nullptr);
+  level->SelectItem(1);
+  Application().ProcessMessages();
+  EXPECT_EQ(form->StatusText(), "Open a project file");
+  CloseActiveMenus(false);
+  Application().ProcessMessages();
+}
+
 TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
   FillValid(dir / "Out Put\\Setup.exe");
   form->r2->SetChecked(true);
@@ -230,8 +334,8 @@ TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
     EXPECT_FALSE(form->BuildButton->Enabled());
     EXPECT_FALSE(form->NewButton->Enabled());
     EXPECT_TRUE(form->HelpButton->Enabled());
-    EXPECT_FALSE(form->Menu().TopEnabled("&File"));
-    EXPECT_TRUE(form->Menu().TopEnabled("&Help"));
+    EXPECT_FALSE(form->File1->Enabled());
+    EXPECT_TRUE(form->Help1->Enabled());
     EXPECT_EQ(form->StatusText(), "Processing Your Request...");
     // The close box and Ctrl+F9 while the build lets messages run.
     PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -247,7 +351,7 @@ TEST_F(StudioMain, BuildLocksTheWindowAndNothingElseRunsMeanwhile) {
   EXPECT_EQ(build.Runs, 1);
   EXPECT_EQ(form->Notebook1->PageIndex(), pgCompression);
   EXPECT_TRUE(form->Notebook1->Enabled());
-  EXPECT_TRUE(form->Menu().TopEnabled("&File"));
+  EXPECT_TRUE(form->File1->Enabled());
   EXPECT_EQ(form->StatusText(), "");
   EXPECT_TRUE(form->TestButton->Enabled());
   // The question of the test run, then the run itself, quoted.
@@ -284,9 +388,9 @@ TEST_F(StudioMain, TestRunCommandLineReachesTheProgram) {
     row.kind->SetChecked(true);
     form->TabSet1->SelectTab(row.tab);
     form->e2->SetText(row.output);
-    SendMessageA(form->TestButton->Handle(), BM_CLICK, 0, 0);  // disabled: nothing
+    ClickControl(form->TestButton);  // disabled: nothing
     form->SetTestEnabled(true);
-    SendMessageA(form->TestButton->Handle(), BM_CLICK, 0, 0);
+    ClickControl(form->TestButton);
     std::string text;
     for (int i = 0; i < 200 && text.find("\r\n") == std::string::npos; ++i) {
       Sleep(50);  // the program runs on its own
@@ -302,29 +406,31 @@ TEST_F(StudioMain, SourceListCommands) {
   std::string sub = dir / "Folder";
   MakeDirs(sub);
   WriteFileBytes(dir / "a.txt", "a");
-  ASSERT_TRUE(form->SourceDirView->SetDirectory(dir.Path()));
+  // The tree selects the folder; its change points the file list there.
+  form->SourceDirView->SetDirectory(dir.Path());
   std::string folder = form->SourceDirView->Directory();
   EXPECT_EQ(folder, [&] {
     std::string u = dir.Path() + "\\";
     for (char& ch : u) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
     return u;
   }());
+  EXPECT_EQ(_stricmp(form->SourceFileView->Directory().c_str(), dir.Path().c_str()), 0);
+  EXPECT_EQ(form->StatusText(), "");
   auto click = [](TButton* b) { SendMessageA(b->Handle(), BM_CLICK, 0, 0); };
   auto* addFolder = dynamic_cast<TButton*>(form->FindComponent("AddFolderButton"));
   auto* addFile = dynamic_cast<TButton*>(form->FindComponent("AddFileButton"));
   auto* remove = dynamic_cast<TButton*>(form->FindComponent("RemoveButton"));
   click(addFolder);
   click(addFolder);
-  // The file list shows the folder's entries; pick the file, then the folder.
-  int fileIndex = form->SourceFileView->IndexOf("a.txt");
-  ASSERT_GE(fileIndex, 0);
-  form->SourceFileView->SetItemIndex(fileIndex);
+  // Pick the file, then the folder, in the file list; each only once.
+  PickFile(form->SourceFileView, "a.txt");
   click(addFile);
-  form->SourceFileView->SetItemIndex(form->SourceFileView->IndexOf("Folder"));
   click(addFile);
-  // The file list is at the tree's folder, as the tree gives it.
+  PickFile(form->SourceFileView, "Folder");
+  click(addFile);
+  std::string listed = form->SourceFileView->Directory() + "\\";
   std::vector<TSourceEntry> expected = {
-      {folder, kFolderImage}, {folder + "a.txt", kFileImage}, {folder + "Folder", kFolderImage}};
+      {folder, kFolderImage}, {listed + "a.txt", kFileImage}, {listed + "Folder", kFolderImage}};
   EXPECT_EQ(form->SourceEntries(), expected);
 
   // Two selected: asked first; Cancel keeps both.
@@ -359,6 +465,118 @@ TEST_F(StudioMain, FocusTextsAndFixedSize) {
   EXPECT_EQ(form->Height(), 397);
 }
 
+// What each kind shows, hides, enables and disables, and which settings
+// page of the self-extraction page it turns to. The rows run in this
+// order so that the two archive kinds are seen keeping the page before.
+TEST_F(StudioMain, KindTable) {
+  struct Row {
+    TRadioButton* kind;
+    bool selfExtracting;
+    TSfxPage sfxPage;  // the page shown afterwards
+    bool zipLevels;
+    bool zipOptions;   // Add Sub-Dirs, hidden files, move, DOS names, passwords
+  } rows[] = {
+      {form->r2, true, TSfxPage::Cab, false, false},
+      {form->r1, false, TSfxPage::Cab, false, false},
+      {form->r4, true, TSfxPage::Zip, true, true},
+      {form->r3, false, TSfxPage::Zip, true, true},
+      {form->r1, false, TSfxPage::Zip, false, false},
+  };
+  TControl* const zipOnly[] = {form->CheckBox5, form->CheckBox1, form->CheckBox2, form->CheckBox3, form->pass1,
+                               form->pass2,     form->PassLabel, form->PassLabel1, form->PassLabel2};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind->Caption());
+    SendMessageA(row.kind->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(row.kind->Checked());
+    EXPECT_TRUE(form->ProjectModified());
+    EXPECT_EQ(form->SideSelfExtraction->Visible(), row.selfExtracting);
+    EXPECT_EQ(form->MenuItem(cmNavSelfExtraction)->Visible(), row.selfExtracting);
+    EXPECT_EQ(form->SfxPage(), row.sfxPage);
+    EXPECT_EQ(form->ZipCompress->Visible(), row.zipLevels);
+    EXPECT_EQ(form->cabCompress->Visible(), !row.zipLevels);
+    for (TControl* c : zipOnly) EXPECT_EQ(c->Enabled(), row.zipOptions) << c->Name();
+    EXPECT_TRUE(form->CheckBox4->Enabled());  // "Save Folder Names" serves every kind
+
+    // The page's shortcut reaches the self-extraction page only when it is there.
+    form->ShowPage(pgArchiveInfo);
+    CtrlKey(form->e1->Handle(), '5');
+    EXPECT_EQ(form->Notebook1->PageIndex(), row.selfExtracting ? pgSelfExtraction : pgArchiveInfo);
+    form->ShowPage(pgArchiveInfo);
+  }
+}
+
+// The output browse and Save As share one dialog: Save As shows whatever
+// filter was set last, and the save prompts set the project filter.
+TEST_F(StudioMain, SaveAsShowsTheFilterInForce) {
+  auto* browse = dynamic_cast<TToolbarButton*>(form->FindComponent("BrowseButton"));
+  ASSERT_NE(browse, nullptr);
+  struct Row {
+    const char* name;
+    std::function<void()> act;
+    std::vector<std::string> answers;  // the dialogs' names in turn
+    const char* filter;
+    const char* ext;
+  } rows[] = {
+      {"zip self-extractor output", [&] { SendMessageA(form->r4->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.exe"}, "Self-Extracting Archives|*.exe", "exe"},
+      {"save as after it", [&] { CtrlKey(form->e1->Handle(), 'A'); }, {""}, "Self-Extracting Archives|*.exe", "exe"},
+      {"zip archive output", [&] { SendMessageA(form->r3->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.zip"}, "Zip Archives|*.zip", "zip"},
+      {"cabinet output", [&] { SendMessageA(form->r1->Handle(), BM_CLICK, 0, 0); ClickControl(browse); },
+       {dir / "Out.cab"}, "Cabinet Archives|*.cab", "cab"},
+      {"toolbar save of an untitled project", [&] { ClickControl(form->SaveButton); }, {""},
+       "tidy-Zaderuzo Project Files|*.tpj", "tpj"},
+      {"save as after the project filter", [&] { form->Command(cmSaveAs); }, {dir / "Named.tpj"},
+       "tidy-Zaderuzo Project Files|*.tpj", "tpj"},
+  };
+  for (const Row& row : rows) {
+    robot.Dialogs.clear();
+    robot.FileNames.assign(row.answers.begin(), row.answers.end());
+    row.act();
+    ASSERT_EQ(robot.Dialogs.size(), 1u) << row.name;
+    EXPECT_TRUE(robot.Dialogs[0].Save) << row.name;
+    EXPECT_EQ(robot.Dialogs[0].Filter, row.filter) << row.name;
+    EXPECT_EQ(robot.Dialogs[0].DefaultExt, row.ext) << row.name;
+  }
+  EXPECT_EQ(form->e2->Text(), dir / "Out.cab");
+  EXPECT_EQ(form->CurrentProjectFile(), dir / "Named.tpj");
+  EXPECT_TRUE(robot.Boxes.empty());
+}
+
+// Whatever changes the window's size or state from outside, it comes
+// back to its own size in the normal state.
+TEST_F(StudioMain, SizeSnapsBack) {
+  HWND wnd = form->Handle();
+  struct Row {
+    const char* name;
+    std::function<void()> act;
+  } rows[] = {
+      {"bounds from the program", [&] { form->SetBounds(form->Left(), form->Top(), 600, 300); }},
+      {"moved and sized by the system", [&] { MoveWindow(wnd, 10, 10, 300, 500, TRUE); }},
+      {"maximised", [&] { ShowWindow(wnd, SW_MAXIMIZE); }},
+      {"restored to other bounds", [&] {
+         ShowWindow(wnd, SW_MINIMIZE);
+         WINDOWPLACEMENT wp{};
+         wp.length = sizeof wp;
+         GetWindowPlacement(wnd, &wp);
+         wp.rcNormalPosition = RECT{20, 20, 720, 620};
+         wp.showCmd = SW_RESTORE;
+         SetWindowPlacement(wnd, &wp);
+       }},
+  };
+  for (const Row& row : rows) {
+    row.act();
+    Application().ProcessMessages();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(r.right - r.left, 510) << row.name;
+    EXPECT_EQ(r.bottom - r.top, 397) << row.name;
+    EXPECT_FALSE(IsZoomed(wnd)) << row.name;
+    EXPECT_FALSE(IsIconic(wnd)) << row.name;
+    EXPECT_EQ(form->WindowState(), TWindowState::wsNormal) << row.name;
+  }
+}
+
 }  // namespace
 
 #include "StatusUnit.h"
@@ -376,18 +594,27 @@ private:
   TProgressForm* form_;
 };
 
+// The main window and the real build window, over a program folder with
+// the shipped files.
+struct TStudioWithBuild {
+  explicit TStudioWithBuild(const std::string& programFolder) {
+    CopyShippedFiles(programFolder);
+    form.SetProgramFolder(programFolder + "\\");
+    progress.Settings = &form.Settings();
+    progress.ProgramFolder = programFolder;
+    form.SetBuildWindow(&window);
+    form.Show();
+  }
+  TForm1 form{nullptr};
+  TProgressForm progress{nullptr};
+  TRealBuild window{&progress};
+};
+
 TEST(StudioBuild, EachKindFromTheSampleProject) {
   TRobot robot;
   TTempDir program, out;
-  CopyShippedFiles(program.Path());
-  TForm1 form(nullptr);
-  form.SetProgramFolder(program.Path() + "\\");
-  TProgressForm progress(nullptr);
-  progress.Settings = &form.Settings();
-  progress.ProgramFolder = program.Path();
-  TRealBuild window(&progress);
-  form.SetBuildWindow(&window);
-  form.Show();
+  TStudioWithBuild studio(program.Path());
+  TForm1& form = studio.form;
 
   form.e1->SetText("Sample");
   form.AddSource({SourcePath("samples/project/readme.txt"), kFileImage});
@@ -420,6 +647,114 @@ TEST(StudioBuild, EachKindFromTheSampleProject) {
     EXPECT_FALSE(FileExists(program / "Spool.Cab"));
     EXPECT_FALSE(FileExists(program / "Spool.Zip"));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The files below `folder`, by their path below it, with their contents.
+std::map<std::string, std::string> FilesBelow(const std::string& folder, const std::string& prefix = "") {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return files;
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      files.merge(FilesBelow(folder + "\\" + name, prefix + name + "\\"));
+    else
+      files[prefix + name] = ReadFileBytes(folder + "\\" + name);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return files;
+}
+
+// A new user's first package, by the window's own keys, buttons and
+// dialogs: the tree's folder added, a zip self-extractor chosen, named
+// through the browse button, built with Ctrl+F9, then test-run. The robot's
+// transcript holds what the user was shown; the package extracts the folder.
+TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
+  TRobot robot;
+  TTempDir program, work;
+  TStudioWithBuild studio(program.Path());
+  TForm1& form = studio.form;
+  WriteFileBytes(program / "DataFlag.Da2", "");
+  const std::string source = work / "My Files", target = work / "Unpacked";
+  MakeDirs(source + "\\docs");
+  WriteFileBytes(source + "\\readme.txt", "Read me first.");
+  WriteFileBytes(source + "\\docs\\guide.txt", "A guide.");
+  MakeDirs(target);
+  HWND keys = form.e1->Handle();
+  auto click = [](TWinControl* c) { SendMessageA(c->Handle(), BM_CLICK, 0, 0); };
+
+  // Start: a new project on its first page.
+  EXPECT_EQ(form.ProjectCaption(), "My Project");
+  EXPECT_EQ(form.Notebook1->PageIndex(), pgArchiveInfo);
+
+  // The source page: the folder chosen in the tree, then added.
+  CtrlKey(keys, '2');
+  ASSERT_EQ(form.Notebook1->PageIndex(), pgSourceFiles);
+  form.SourceDirView->SetDirectory(source);
+  click(dynamic_cast<TWinControl*>(form.FindComponent("AddFolderButton")));
+  ASSERT_EQ(form.SourceEntries().size(), 1u);
+  EXPECT_EQ(_stricmp(form.SourceEntries()[0].Caption.c_str(), (source + "\\").c_str()), 0);
+
+  // The kind, the title and the output name through the browse button.
+  CtrlKey(keys, '1');
+  click(form.r4);
+  form.e1->SetText("My Package");
+  const std::string package = work / "My Package.exe";
+  robot.FileNames = {package};
+  ClickControl(dynamic_cast<TControl*>(form.FindComponent("BrowseButton")));
+  EXPECT_EQ(form.e2->Text(), package);
+  // The compression page: sub-folders too (without their names, so the
+  // package extracts every file into the one folder).
+  CtrlKey(keys, '4');
+  click(form.CheckBox5);
+
+  // Build: the first-use notice, then the offer to test; the test run
+  // extracts into the target folder through the extractor's test hook.
+  const std::string log = work / "stub.log", answers = work / "answers.txt";
+  WriteFileBytes(answers, "folder " + target + "\nextract\n");
+  SetEnvironmentVariableA("TZ_STUB_LOG", log.c_str());
+  SetEnvironmentVariableA("TZ_STUB_ANSWERS", answers.c_str());
+  robot.PassProgramsThrough = true;
+  robot.Answers = {IDOK, IDYES};
+  CtrlKey(keys, VK_F9);
+  std::string text;
+  for (int i = 0; i < 400 && text.find("exit ") == std::string::npos; ++i) {
+    Sleep(50);  // the package runs on its own
+    if (FileExists(log)) text = ReadFileBytes(log);
+  }
+  SetEnvironmentVariableA("TZ_STUB_LOG", nullptr);
+  SetEnvironmentVariableA("TZ_STUB_ANSWERS", nullptr);
+
+  std::vector<std::pair<std::string, std::string>> shown;
+  for (const TShownBox& box : robot.Boxes) shown.emplace_back(box.Caption, box.Text);
+  EXPECT_EQ(shown, (std::vector<std::pair<std::string, std::string>>{
+                       {"tidy Disk-Zaderuzo - iNFORMATION",
+                        "Since this is the first time you use this program. Please read the 'About' Section "
+                        "carefully."},
+                       {"tidy-Zaderuzo Studio", "Do you wish to test the Self-Extracting Archive right now?"},
+                   }));
+  EXPECT_EQ(robot.Unscripted, 0);
+  EXPECT_FALSE(FileExists(program / "DataFlag.Da2"));
+  EXPECT_EQ(robot.Programs, (std::vector<std::string>{"\"" + package + "\""}));
+  EXPECT_EQ(form.Notebook1->PageIndex(), pgCompression);
+  EXPECT_EQ(form.StatusText(), "");
+  EXPECT_TRUE(form.TestButton->Enabled());
+
+  // The package: the extractor before the archive, which holds the folder.
+  std::string bytes = ReadFileBytes(package);
+  std::string stub = ReadFileBytes(program / "Stub1.Bin");
+  EXPECT_EQ(bytes.substr(0, stub.size()), stub);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "Stub1.Bin \"" + package + "\"") << text;
+  EXPECT_NE(text.find("window My Package\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("exit 0"), std::string::npos) << text;
+  EXPECT_EQ(FilesBelow(target), (std::map<std::string, std::string>{{"readme.txt", "Read me first."},
+                                                                    {"guide.txt", "A guide."}}));
 }
 
 }  // namespace

@@ -23,17 +23,38 @@ int TRobot::ShowBox(HWND, const std::string& text, const std::string& caption, U
   }
 }
 
-bool TRobot::FileDialog(OPENFILENAMEA& ofn) {
+std::vector<std::string> TRobot::BoxLines() const {
+  std::vector<std::string> lines;
+  for (const TShownBox& b : Boxes) lines.push_back(b.Caption + ": " + b.Text);
+  return lines;
+}
+
+bool TRobot::FileDialog(OPENFILENAMEA& ofn, bool save) {
+  TShownDialog shown;
+  shown.Save = save;
+  // The filter is double-NUL-terminated: its parts, each ended by a NUL.
+  for (const char* part = ofn.lpstrFilter; part && *part; part += std::strlen(part) + 1)
+    shown.Filter += (shown.Filter.empty() ? "" : "|") + std::string(part);
+  shown.DefaultExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : "";
+  Dialogs.push_back(shown);
   if (FileNames.empty()) { ++Unscripted; return false; }
   std::string name = FileNames.front();
   FileNames.pop_front();
   if (name.empty() || !ofn.lpstrFile || ofn.nMaxFile <= name.size()) return false;
   std::memcpy(ofn.lpstrFile, name.c_str(), name.size() + 1);
+  // Several files ("folder\0a\0b\0"): the first name follows the folder.
+  const size_t folderEnd = name.find('\0');
+  if (folderEnd != std::string::npos) {
+    ofn.nFileOffset = static_cast<WORD>(folderEnd + 1);
+  } else {
+    const size_t slash = name.find_last_of("\\/");
+    ofn.nFileOffset = static_cast<WORD>(slash == std::string::npos ? 0 : slash + 1);
+  }
   return true;
 }
 
-bool TRobot::OpenFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn); }
-bool TRobot::SaveFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn); }
+bool TRobot::OpenFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn, false); }
+bool TRobot::SaveFileDialog(OPENFILENAMEA& ofn) { return FileDialog(ofn, true); }
 
 std::string TRobot::BrowseForFolder(HWND, const std::string&, const std::string&) {
   if (Folders.empty()) { ++Unscripted; return {}; }

@@ -14,6 +14,13 @@ struct TShownBox {
   UINT Flags = 0;
 };
 
+// An open or save dialog as it was shown.
+struct TShownDialog {
+  bool Save = false;
+  std::string Filter;      // the filter's parts joined by '|'
+  std::string DefaultExt;
+};
+
 class TRobot : public ISeam {
 public:
   TRobot();
@@ -21,12 +28,14 @@ public:
 
   // Script
   std::deque<int> Answers;                // message box answers, in order
-  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels
+  std::deque<std::string> FileNames;      // open/save dialogs; "" cancels;
+                                          // "folder\0a\0b\0" chooses several
   std::deque<std::string> Folders;        // folder browser; "" cancels
   bool PassProgramsThrough = false;       // really start programs
 
   // Record
   std::vector<TShownBox> Boxes;
+  std::vector<TShownDialog> Dialogs;
   int Unscripted = 0;                     // boxes shown with no answer left
   std::vector<std::pair<std::string, UINT>> HelpCalls;   // file, command
   std::vector<std::string> ShellCalls;                   // "verb|file|params"
@@ -37,6 +46,9 @@ public:
   // The foreground window tests see; null: the active window, which under
   // the null driver stands in for it.
   HWND Foreground = nullptr;
+
+  // Each box shown, as "caption: text".
+  std::vector<std::string> BoxLines() const;
 
   // Fires an active timer as the system would (proc, or WM_TIMER to the window).
   bool FireTimer(HWND wnd, UINT_PTR id);
@@ -59,7 +71,7 @@ public:
   void Beep(UINT type) override;
 
 private:
-  bool FileDialog(OPENFILENAMEA& ofn);
+  bool FileDialog(OPENFILENAMEA& ofn, bool save);
   ISeam* previous_;
   TRealSeam real_;
 };

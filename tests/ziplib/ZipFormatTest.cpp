@@ -292,3 +292,84 @@ TEST(ZipFormat, DosTimePacksFields) {
   EXPECT_EQ(t.Time, (13 << 11) | (45 << 5) | 15);
   EXPECT_EQ(MakeDosTime(1970, 1, 1, 0, 0, 0).Packed(), MakeDosTime(1980, 1, 1, 0, 0, 0).Packed());
 }
+
+// Every archive the writer finishes must read back: an end record counts at
+// most 65,534 entries, since 0xFFFF there marks a zip64 archive.
+TEST(ZipFormat, WriterRefusesTheEntryAfterTheMostItCanReadBack) {
+  TMemorySink sink;
+  TZipWriter w(sink);
+  TNewEntry e;
+  e.Level = 0;
+  for (size_t i = 0; i < kMaxEntries; ++i) {
+    e.Name = "f" + std::to_string(i);
+    ASSERT_TRUE(w.BeginEntry(e) && w.EndEntry()) << i;
+  }
+  EXPECT_EQ(w.Entries().size(), 65534u);
+  e.Name = "one.more";
+  EXPECT_FALSE(w.BeginEntry(e));
+  EXPECT_EQ(w.Error, "too many entries (at most 65534)");
+  TMemorySource copyFrom(MakeZip("", {{"a.txt", "alpha", 0, nullptr}}));
+  TZipDirectory one;
+  ASSERT_EQ(ReadZipDirectory(copyFrom, one), TReadError::None);
+  EXPECT_FALSE(w.CopyEntry(copyFrom, one.Entries[0]));
+  ASSERT_TRUE(w.Finish());
+
+  TMemorySource src(sink.Data);
+  TZipDirectory dir;
+  ASSERT_EQ(ReadZipDirectory(src, dir), TReadError::None);
+  ASSERT_EQ(dir.Entries.size(), 65534u);
+  EXPECT_EQ(dir.Entries.back().Name, "f65533");
+}
+
+namespace {
+// A sink that starts at `start` and keeps no bytes: archives near 4 GB.
+class TFarSink : public IByteSink {
+public:
+  explicit TFarSink(uint64_t start) : start_(start), pos_(start) {}
+  bool Write(const void*, size_t n) override {
+    pos_ += n;
+    return true;
+  }
+  uint64_t Position() const override { return pos_; }
+  bool WriteAt(uint64_t offset, const void*, size_t n) override { return offset >= start_ && offset + n <= pos_; }
+
+private:
+  uint64_t start_, pos_;
+};
+}  // namespace
+
+// 0xFFFFFFFF in a size or offset field also marks zip64: never written.
+TEST(ZipFormat, WriterRefusesSizesAndOffsetsThatMarkZip64) {
+  const uint8_t data[5] = {'a', 'l', 'p', 'h', 'a'};
+  const uint64_t entrySpan = kLocalHeaderSize + 1 + sizeof data;  // name "a"
+  struct {
+    const char* Name;
+    uint64_t Start;
+    uint32_t Size;
+    bool WithEntry;
+    const char* Error;  // "" when the archive is written
+  } rows[] = {
+      {"entry and directory below the mark", 0xFFFFFFFFull - 200, sizeof data, true, ""},
+      {"file size at the mark", 0, 0xFFFFFFFFu, true, "file too large"},
+      {"largest file size", 0, 0xFFFFFFFEu, true, ""},
+      {"local header at the mark", 0xFFFFFFFFull, sizeof data, true, "archive too large"},
+      {"directory at the mark", 0xFFFFFFFFull - entrySpan, sizeof data, true, "archive too large"},
+      {"empty archive, directory at the mark", 0xFFFFFFFFull, 0, false, "archive too large"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.Name);
+    TFarSink sink(r.Start);
+    TZipWriter w(sink);
+    bool ok = true;
+    if (r.WithEntry) {
+      TNewEntry e;
+      e.Name = "a";
+      e.Size = r.Size;
+      e.Level = 0;
+      ok = w.BeginEntry(e) && w.WriteEntryData(data, sizeof data) && w.EndEntry();
+    }
+    ok = ok && w.Finish();
+    EXPECT_EQ(ok, *r.Error == '\0');
+    EXPECT_EQ(w.Error, r.Error);
+  }
+}

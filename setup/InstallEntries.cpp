@@ -1,0 +1,222 @@
+// The icons, INI and registry steps of the install.
+#include "CmnFunc.h"
+#include "CmnFunc2.h"
+#include "DDEInt.h"
+#include "Install.h"
+#include "InstallRules.h"
+#include "Main.h"
+#include "StrFmt.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int64_t kEntryGroupShare = 1000;  // progress of one icon, or of all INI or registry entries
+
+// COM for the calling thread while alive.
+class TComInit {
+public:
+  TComInit() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~TComInit() {
+    if (ok_) CoUninitialize();
+  }
+  TComInit(const TComInit&) = delete;
+  TComInit& operator=(const TComInit&) = delete;
+
+private:
+  bool ok_;
+};
+
+// Releases a COM interface with the object.
+template <class T>
+class TComPtr {
+public:
+  ~TComPtr() {
+    if (p_) p_->Release();
+  }
+  T** Out() { return &p_; }
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+
+private:
+  T* p_ = nullptr;
+};
+
+std::wstring Wide(const std::string& text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring w(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), n);
+  w.resize(w.size() - 1);
+  return w;
+}
+
+// Where the icons go: a folder of the Programs folder, or a Program Manager
+// group reached by DDE.
+class TIconMaker {
+public:
+  explicit TIconMaker(TInstallRun& run) : run_(run) {
+    folder_ = TrimTrailingBackslash(ProgramsMenuFolder(IsAdmin, false));
+    if (!folder_.empty()) {
+      run_.Changes.Add(lkShellNotify, {folder_}, SHCNE_UPDATEDIR);
+      groupFolder_ = AddTrailingBackslash(folder_) + GroupName;
+      if (!FolderExists(groupFolder_)) {
+        if (!CreateDirectoryA(groupFolder_.c_str(), nullptr))
+          throw Exception(Format("Setup was unable to create the Folder - %s", groupFolder_.c_str()));
+        SHChangeNotify(SHCNE_MKDIR, SHCNF_PATH, groupFolder_.c_str(), nullptr);
+      }
+      run_.Changes.Add(lkFolder, {groupFolder_}, lpNotifyRemove);
+    } else {
+      dde_ = CreateDDEClient();
+      progman_ = std::make_unique<TProgmanConversation>(*dde_);
+      progman_->Send(ProgmanCommand("CreateGroup", GroupName), false);
+      run_.Changes.Add(lkProgmanItem, {GroupName, ""}, 0);
+      progman_->Send(ShowGroupCommand(GroupName), false);
+    }
+  }
+  ~TIconMaker() {
+    if (!folder_.empty()) SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATH | SHCNF_FLUSH, folder_.c_str(), nullptr);
+    progman_.reset();
+  }
+  TIconMaker(const TIconMaker&) = delete;
+  TIconMaker& operator=(const TIconMaker&) = delete;
+
+  void Make(const TScriptIcon& icon) {
+    const std::string name = ExpandDirConstants(icon.IconName), target = ExpandDirConstants(icon.IconTarget),
+                      parameters = ExpandDirConstants(icon.IconParameters),
+                      workingDir = ExpandDirConstants(icon.IconWorkingDir),
+                      iconFile = ExpandDirConstants(icon.IconFilename);
+    if (progman_) {
+      progman_->Send(ProgmanCommand("ReplaceItem", name), true);  // a new item is refused quietly
+      progman_->Send(AddItemCommand(target, parameters, name, iconFile, icon.IconIndex, workingDir), false);
+      run_.Changes.Add(lkProgmanItem, {GroupName, name}, 0);
+    } else {
+      std::string shortcut = groupFolder_ + "\\" + name + ".lnk";
+      MakeShortcutFile(shortcut, name, target, parameters, workingDir, iconFile, icon.IconIndex);
+      SHChangeNotify(SHCNE_CREATE, SHCNF_PATH, shortcut.c_str(), nullptr);
+      run_.Changes.Add(lkFile, {shortcut}, lpNotifyDelete);
+    }
+    run_.Progress.Advance(kEntryGroupShare);
+  }
+
+private:
+  TInstallRun& run_;
+  std::string folder_, groupFolder_;
+  std::unique_ptr<TDDE> dde_;
+  std::unique_ptr<TProgmanConversation> progman_;
+};
+
+const char kEntryRetry[] = "Click Retry to try again, Ignore to skip this entry, or Abort to cancel installation.";
+
+// Abort gives up; true for Retry.
+bool AskRetry(int answer) {
+  if (answer == IDABORT) throw EAbort();
+  return answer == IDRETRY;
+}
+
+// Writes one registry entry; raises on failure, logs only what was written.
+void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
+  const std::string key = ExpandDirConstants(entry.Subkey), name = ExpandDirConstants(entry.ValueName);
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(RootKeyHandle(entry.RootKey), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                      nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    throw Exception(Format("Error creating registry key: %s", key.c_str()));
+  LONG rc = ERROR_SUCCESS;
+  switch (entry.ValueType) {
+    case rtString: {
+      std::string text = ExpandDirConstants(entry.ValueString());
+      rc = RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1));
+      break;
+    }
+    case rtDWord: {
+      DWORD value = entry.ValueDWord();
+      rc = RegSetValueExA(handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+      break;
+    }
+    case rtBinary: {
+      std::string bytes = entry.ValueBinary();
+      rc = RegSetValueExA(handle, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size()));
+      break;
+    }
+    default: break;
+  }
+  RegCloseKey(handle);
+  if (rc != ERROR_SUCCESS) throw Exception(Format("Error writing to registry key: %s", key.c_str()));
+  if (entry.RegOptions & 0x01) {
+    if (entry.ValueType != rtNone) run.Changes.Add(lkRegValue, {key, name}, entry.RootKey);
+    else run.Changes.Add(lkRegKeyIfEmpty, {key}, entry.RootKey);
+  } else if (entry.RegOptions & 0x02) {
+    run.Changes.Add(lkRegKey, {key}, entry.RootKey);
+  }
+}
+
+}  // namespace
+
+void MakeShortcutFile(const std::string& shortcut, const std::string& description, const std::string& target,
+                      const std::string& parameters, const std::string& workingDir, const std::string& iconFile,
+                      int32_t iconIndex) {
+  TComInit com;
+  TComPtr<IShellLinkA> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(link.Out()));
+  if (FAILED(hr)) throw Exception(Format("Unable to create the shell link object (error 0x%.8X)", unsigned(hr)));
+  link->SetPath(target.c_str());
+  link->SetArguments(parameters.c_str());
+  if (!workingDir.empty()) link->SetWorkingDirectory(workingDir.c_str());
+  if (!iconFile.empty()) link->SetIconLocation(iconFile.c_str(), iconIndex);
+  link->SetDescription(description.c_str());
+  TComPtr<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()));
+  if (FAILED(hr)) throw Exception(Format("Unable to create the shell link object (error 0x%.8X)", unsigned(hr)));
+  hr = file->Save(Wide(shortcut).c_str(), TRUE);
+  if (FAILED(hr))
+    throw Exception(Format("Setup was unable to create the shortcut - %s (error 0x%.8X)", shortcut.c_str(),
+                           unsigned(hr)));
+}
+
+void MakeProgramIcons(TInstallRun& run) {
+  TIconMaker maker(run);
+  for (const TScriptIcon& icon : run.Script.IconList) maker.Make(icon);
+}
+
+void WriteIniEntries(TInstallRun& run) {
+  for (const TScriptIniEntry& entry : run.Script.IniList) {
+    const std::string file = ExpandDirConstants(entry.IniFilename), section = ExpandDirConstants(entry.IniSection),
+                      key = ExpandDirConstants(entry.IniKey), value = ExpandDirConstants(entry.IniValue);
+    for (;;) {
+      if (WriteIniValue(section, key, value, file)) {
+        if (entry.IniOptions & 0x01) run.Changes.Add(lkIniEntry, {file, section, key}, 0);
+        else if (entry.IniOptions & 0x02) run.Changes.Add(lkIniSection, {file, section}, 0);
+        break;
+      }
+      if (!AskRetry(ShowMsgFmt("Error creating INI entry in file %s\r\n\r\nClick Retry to try again, Ignore to skip "
+                               "this entry, or Abort to cancel installation.",
+                               MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, mkWarning, "", file.c_str())))
+        break;
+    }
+    run.Progress.PollCancel();
+  }
+  run.Progress.Advance(kEntryGroupShare);
+}
+
+void WriteRegistryEntries(TInstallRun& run) {
+  for (const TScriptRegEntry& entry : run.Script.RegistryList) {
+    for (;;) {
+      try {
+        WriteRegistryEntry(run, entry);
+        break;
+      } catch (const EAbort&) {
+        throw;
+      } catch (const Exception& e) {
+        if (!AskRetry(ShowMsg(e.Message() + ".\r\n\r\n" + kEntryRetry, "", mkWarning,
+                              MB_ABORTRETRYIGNORE | MB_DEFBUTTON2)))
+          break;
+      }
+    }
+  }
+  run.Progress.Advance(kEntryGroupShare);
+}

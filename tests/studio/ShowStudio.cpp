@@ -1,0 +1,46 @@
+// Shows the Studio's main window for a screenshot: a project, then one of
+// its pages as the user would reach it, with the kind and style tab that
+// page needs; ends after the given number of seconds.
+//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS]]]
+// KIND is 1 to 4 for the kind buttons; 0 or none keeps the project's.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "Main.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  TApplication& app = Application();
+  app.SetTitle(kStudioTitle);
+  auto arg = [](int i, int fallback) { return __argc > i ? std::atoi(__argv[i]) : fallback; };
+  try {
+    TForm1* form = app.CreateForm<TForm1>();
+    if (__argc > 1) form->OpenCommandLineProject(__argv[1]);
+    int page = arg(2, pgArchiveInfo), kind = arg(3, 0), tab = arg(4, -1);
+    TRadioButton* const kinds[] = {form->r1, form->r2, form->r3, form->r4};
+    if (kind >= 1 && kind <= 4) kinds[kind - 1]->SetChecked(true);
+    if (tab >= 0) form->TabSet1->SelectTab(tab);
+    form->Show();
+    // The tree near the top, where its names fit beside each other.
+    if (page == pgSourceFiles) {
+      char windows[MAX_PATH];
+      GetWindowsDirectoryA(windows, MAX_PATH);
+      form->SourceDirView->SetDirectory(windows);
+    }
+    form->SideBar1->SetActivePage(page == pgCompression || page == pgSelfExtraction ? form->SideSettings
+                                                                                    : form->SideBasic);
+    if (page == pgProcessing)
+      form->LockForBuild();
+    else
+      form->ShowPage(page);
+    DWORD end = GetTickCount() + 1000u * static_cast<DWORD>(arg(5, 10));
+    while (GetTickCount() < end && form->Visible()) {
+      app.ProcessMessages();
+      Sleep(10);
+    }
+  } catch (...) {
+    app.HandleException();
+    return 1;
+  }
+  return 0;
+}
