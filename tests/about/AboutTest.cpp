@@ -8,39 +8,9 @@
 #include <functional>
 
 #include "Robot.h"
+#include "TestSteps.h"
 
 namespace {
-
-// Runs steps from inside a modal loop: each Post is handled by the loop.
-class TPoster {
-public:
-  TPoster() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TzTestPoster";
-    RegisterClassA(&wc);
-    wnd_ = CreateWindowA("TzTestPoster", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~TPoster() { DestroyWindow(wnd_); }
-  void Post(std::function<void()> step) {
-    steps_.push_back(std::move(step));
-    PostMessageA(wnd_, WM_APP, steps_.size() - 1, 0);
-  }
-
-private:
-  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_APP) {
-      auto* self = reinterpret_cast<TPoster*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-      self->steps_.at(wp)();
-      return 0;
-    }
-    return DefWindowProcA(wnd, msg, wp, lp);
-  }
-  HWND wnd_;
-  std::vector<std::function<void()>> steps_;
-};
 
 TEST(UrlLabel, OpensItsAddressOrElseItsCaption) {
   TRobot robot;
@@ -244,7 +214,7 @@ TEST(AboutBox, HeldOkRefusesToCloseUntilTheTextRanThrough) {
   EXPECT_EQ(form.ClientHeight(), 218);
   auto timer = [&](TTimer* t) { return std::make_pair(t->Handle(), TTimer::kTimerId); };
 
-  TPoster poster;
+  TSteps steps;
   int ticksToFree = 0;
   bool refusedBeforeDelay = false, refusedWhileScrolling = false;
   // Each step asks to close, then queues the next one behind that request.
@@ -267,16 +237,16 @@ TEST(AboutBox, HeldOkRefusesToCloseUntilTheTextRanThrough) {
     for (int i = 0; i < 100; ++i) robot.FireTimer(form.Timer1->Handle(), TTimer::kTimerId);
     EXPECT_EQ(form.ScrollText->Top(), -100);
     PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
-    poster.Post(step3);
+    steps.Then(step3);
   };
-  poster.Post([&] {
+  steps.Then([&] {
     EXPECT_FALSE(form.BitBtn1->Enabled());
     EXPECT_EQ(form.ScrollText->Top(), 0);
     EXPECT_EQ(robot.Timers.count(timer(form.Timer2)), 1u);
     EXPECT_EQ(robot.Timers.at(timer(form.Timer2)).first, 6000u);
     EXPECT_EQ(robot.Timers.count(timer(form.Timer1)), 0u);
     PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
-    poster.Post(step2);
+    steps.Then(step2);
   });
   form.ShowAbout(true);
   EXPECT_TRUE(refusedBeforeDelay);
@@ -287,7 +257,7 @@ TEST(AboutBox, HeldOkRefusesToCloseUntilTheTextRanThrough) {
 
   // From the menu: OK keeps its state (enabled), the box closes at once,
   // and the text starts again from the top.
-  poster.Post([&] {
+  steps.Then([&] {
     EXPECT_EQ(form.ScrollText->Top(), 0);
     EXPECT_TRUE(form.BitBtn1->Enabled());
     SendMessageA(form.BitBtn1->Handle(), BM_CLICK, 0, 0);
