@@ -40,6 +40,17 @@ BOOL CALLBACK Look(HWND h, LPARAM p) {
   }
   return TRUE;
 }
+// Names a visible window of the process: what it showed instead.
+BOOL CALLBACK Tell(HWND h, LPARAM pid) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(h, &owner);
+  char title[256] = "";
+  if (owner == static_cast<DWORD>(pid) && IsWindowVisible(h)) {
+    GetWindowTextA(h, title, sizeof title);
+    std::fprintf(stderr, "shown instead: \"%s\"\n", title);
+  }
+  return TRUE;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +73,7 @@ int main(int argc, char** argv) {
     EnumWindows(Look, reinterpret_cast<LPARAM>(&find));
   double t1 = bench::Now();
   double cpu = bench::CpuSeconds(pi.hProcess);
+  if (!find.Found) EnumWindows(Tell, static_cast<LPARAM>(pi.dwProcessId));
   LRESULT items = 0;
   if (find.Found) EnumChildWindows(find.Window, CountItems, reinterpret_cast<LPARAM>(&items));
   TerminateProcess(pi.hProcess, 0);
