@@ -147,8 +147,15 @@ void TProgressForm::MakeSteps() {
 TProgressForm::TView::TView(TProgressForm& form)
     : TControlsBuildView(form.TreeView1, form.ProgressBar2, form.Animate1, form.CancelLabel), form_(form) {}
 
-void TProgressForm::TView::ShowSource(const std::string& text) { form_.SourceLabel->SetCaption(text); }
-void TProgressForm::TView::ShowTarget(const std::string& text) { form_.TargetLabel->SetCaption(text); }
+void TProgressForm::TView::ShowSource(const std::string& text) { source_ = text; }
+void TProgressForm::TView::ShowTarget(const std::string& text) { target_ = text; }
+
+void TProgressForm::TView::ShowLabels() {
+  if (source_) form_.SourceLabel->SetCaption(*source_);
+  if (target_) form_.TargetLabel->SetCaption(*target_);
+  source_.reset();
+  target_.reset();
+}
 
 // ---------------------------------------------------------------------------
 // What the build steps report
@@ -178,6 +185,9 @@ void TControlsBuildView::ScrollLogTo(TLogLine line) {
 
 namespace {
 constexpr unsigned long kFrameMs = 40;
+// Looking for clicks and keys costs more than a small file too; a tenth of
+// a frame keeps them prompt.
+constexpr unsigned long kInputMs = 4;
 }  // namespace
 
 // Frames take at most a tenth of the time, however slow drawing is.
@@ -185,7 +195,7 @@ bool TControlsBuildView::FrameDue() const {
   return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 9 * frameCost_);
 }
 
-void TControlsBuildView::ShowNewestLine() {
+void TControlsBuildView::ShowHeld() {
   if (HWND h = tree_->HandleIfAllocated(); h && logHeld_) {
     SendMessageA(h, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
@@ -193,12 +203,33 @@ void TControlsBuildView::ShowNewestLine() {
   logHeld_ = false;
   if (newestLine_) tree_->SetTopItem(newestLine_);
   newestLine_ = nullptr;
+  if (HWND h = progress_->HandleIfAllocated(); h && progressHeld_) {
+    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+  progressHeld_ = false;
+  ShowLabels();
 }
 
-void TControlsBuildView::SetProgressRange(int min, int max) { progress_->SetRange(min, max); }
-void TControlsBuildView::SetProgressPosition(int position) { progress_->SetPosition(position); }
+void TControlsBuildView::HoldProgress() {
+  if (HWND h = progress_->HandleIfAllocated(); h && !progressHeld_) {
+    SendMessageA(h, WM_SETREDRAW, FALSE, 0);
+    progressHeld_ = true;
+  }
+}
+
+void TControlsBuildView::SetProgressRange(int min, int max) {
+  HoldProgress();
+  progress_->SetRange(min, max);
+}
+
+void TControlsBuildView::SetProgressPosition(int position) {
+  HoldProgress();
+  progress_->SetPosition(position);
+}
 
 void TControlsBuildView::StepProgress() {
+  HoldProgress();
   progress_->SetStep(1);
   progress_->StepIt();
 }
@@ -219,17 +250,22 @@ void TControlsBuildView::SetCancelFlag(const std::string& text) {
 }
 
 int TControlsBuildView::ShowMessage(const TBuildBox& box) {
-  ShowNewestLine();
+  ShowHeld();
   return Seam().ShowBox(box.OwnedByApplication ? Application().Handle() : nullptr, box.Text,
                         box.Caption.empty() ? Application().Title() : box.Caption, box.Flags);
 }
 
 void TControlsBuildView::ProcessMessages() {
-  if (!FrameDue()) return Application().ProcessMessagesButPaint();
+  if (!FrameDue()) {
+    if (GetTickCount() - lastInput_ < kInputMs) return;
+    Application().ProcessMessagesButPaint();
+    lastInput_ = GetTickCount();
+    return;
+  }
   const unsigned long start = GetTickCount();
-  ShowNewestLine();
+  ShowHeld();
   Application().ProcessMessages();
-  lastFrame_ = GetTickCount();
+  lastInput_ = lastFrame_ = GetTickCount();
   frameCost_ = lastFrame_ - start;
 }
 
@@ -240,7 +276,7 @@ bool TProgressForm::Proceed() {
   if (!ProgramFolder.empty()) steps_->ProgramFolder = ProgramFolder;
   bool leaveOpen = false;
   bool built = steps_->Proceed(leaveOpen);
-  view_->ShowNewestLine();
+  view_->ShowHeld();
   if (!leaveOpen) Close();
   return built;
 }

@@ -5,6 +5,7 @@
 // report to it through IBuildView.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "BuildSteps.h"
@@ -53,26 +54,33 @@ public:
   void LockButtons() override {}
   void UnlockButtons() override {}
 
-  // Shows the log's newest line and lets the log draw again; the window
-  // calls it when a build ends.
-  void ShowNewestLine();
+  // Draws what was held since the last frame: the log scrolled to its
+  // newest line, the progress bar and the labels. The window calls it when
+  // a build ends.
+  void ShowHeld();
+
+protected:
+  // Puts held label texts into the labels; the window that has labels
+  // overrides it.
+  virtual void ShowLabels() {}
 
 private:
-  // A build adds a log line per file, and adding to the system tree while
-  // it draws, scrolling it, or drawing the window costs far more than a
-  // small file takes: the window is drawn in frames (clicks and keys are
-  // handled at every call), the log's drawing is held between them, and it
-  // is scrolled to its newest line once a frame and always before the
-  // build ends or a box shows.
+  // A build adds a log line, moves the progress bar and names the file for
+  // every file, and drawing any of it costs far more than a small file
+  // takes: the window is drawn in frames (clicks and keys are handled
+  // several times a frame), the log's and the progress bar's drawing is held between
+  // them, the labels are set once a frame, and everything is shown before
+  // the build ends or a box shows.
   bool FrameDue() const;
+  void HoldProgress();
 
   TTreeView* tree_;
   TProgressBar* progress_;
   TAnimate* animation_;
   TCustomLabel* cancelFlag_;
   TTreeNode* newestLine_ = nullptr;
-  bool logHeld_ = false;
-  unsigned long lastFrame_ = 0, frameCost_ = 0;
+  bool logHeld_ = false, progressHeld_ = false;
+  unsigned long lastFrame_ = 0, frameCost_ = 0, lastInput_ = 0;
 };
 
 class TProgressForm : public TForm {
@@ -118,8 +126,12 @@ private:
     void ShowSource(const std::string& text) override;
     void ShowTarget(const std::string& text) override;
 
+  protected:
+    void ShowLabels() override;
+
   private:
     TProgressForm& form_;
+    std::optional<std::string> source_, target_;  // held until the next frame
   };
   std::unique_ptr<TView> view_;
   std::unique_ptr<TBuildSteps> steps_;

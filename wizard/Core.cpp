@@ -362,7 +362,7 @@ void TForm1::ShowMainWindow() {
 bool TForm1::Build() {
   bool leaveOpen = false;
   bool built = steps_->Proceed(leaveOpen);
-  buildView_->ShowNewestLine();
+  buildView_->ShowHeld();
   return built;
 }
 

@@ -429,9 +429,10 @@ TEST_F(BuildWindowTest, CabinetCompressionFollowsTheSetting) {
   EXPECT_TRUE(typeCompress(cab) == 0 || typeCompress(cab) == 0x1503) << typeCompress(cab);
 }
 
-TEST_F(BuildWindowTest, LogEndsScrolledToItsNewestLine) {
-  // Lines come faster than the window draws; when the build ends the
-  // newest one is in view all the same.
+TEST_F(BuildWindowTest, WindowEndsShowingTheNewestLineLabelsAndProgress) {
+  // Lines, labels and progress come faster than the window draws; when the
+  // build ends the newest of each is shown all the same, and the log and
+  // the bar draw again.
   std::string many = tmp / "MANY";
   MakeDirs(many);
   for (int i = 0; i < 60; ++i) WriteFileBytes(many + "\\F" + std::to_string(i) + ".TXT", "file " + std::to_string(i));
@@ -447,4 +448,13 @@ TEST_F(BuildWindowTest, LogEndsScrolledToItsNewestLine) {
   std::memcpy(&r, &item, sizeof item);  // the item goes in, its rectangle comes out
   EXPECT_TRUE(SendMessageA(form->TreeView1->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
   EXPECT_NE(form->TreeView1->TopItem(), form->TreeView1->Root(0));
+
+  const std::string& line = newest->Text();  // File 'name' in package
+  const size_t open = line.find('\''), close = line.rfind('\'');
+  ASSERT_LT(open, close);
+  EXPECT_EQ(form->SourceLabel->Caption(), line.substr(open + 1, close - open - 1));
+  HWND bar = form->ProgressBar2->Handle();
+  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), form->ProgressBar2->Position());
+  EXPECT_TRUE(GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongA(form->TreeView1->Handle(), GWL_STYLE) & WS_VISIBLE);
 }
