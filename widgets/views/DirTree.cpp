@@ -148,9 +148,8 @@ void TDirTree::EnumDirs(const std::string& path, const std::function<bool(const 
   if (rec.FindHandle != INVALID_HANDLE_VALUE && rec.FindHandle) FindClose(rec.FindHandle);
 }
 
-void TDirTree::SetIcons(TTreeNode* node, const std::string& path) {
+void TDirTree::SetIcons(TTreeNode* node, const std::string& path, int icon) {
   IShellInfo& shell = ShellInfo();
-  int icon = shell.SmallIcon(path, false);
   node->SetImageIndex(icon);
   // The standard folder icon opens as the Windows folder's does.
   node->SetSelectedIndex(icon == windowsClosedIcon_ ? windowsOpenIcon_ : shell.SmallIcon(path, true));
@@ -158,11 +157,13 @@ void TDirTree::SetIcons(TTreeNode* node, const std::string& path) {
 }
 
 TTreeNode* TDirTree::AddDirNode(TTreeNode* parent, const std::string& path, const std::string& name) {
-  std::string text = ShellInfo().DisplayName(path);
+  std::string text;
+  int icon = -1;
+  ShellInfo().NameAndSmallIcon(path, text, icon);
   if (text.empty()) text = name;
   TTreeNode* node = AddChild(parent, text);
   entries_[node] = std::make_unique<TDirEntry>(TDirEntry{WithBackslash(UpperText(path)), false});
-  SetIcons(node, path);
+  SetIcons(node, path, icon);
   return node;
 }
 

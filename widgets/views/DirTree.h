@@ -98,7 +98,8 @@ private:
   void ReadSubDirs(TTreeNode* node);
   void HasSubDirs(TTreeNode* node);
   TTreeNode* AddDirNode(TTreeNode* parent, const std::string& path, const std::string& name);
-  void SetIcons(TTreeNode* node, const std::string& path);
+  // `icon`: the path's small icon, already asked for.
+  void SetIcons(TTreeNode* node, const std::string& path, int icon);
   bool IsNetworkDrive(const std::string& path);
 
   bool readOnStart_ = true, allowNetwork_ = true, goBelowRecycleBin_ = true, fastLoad_ = false;

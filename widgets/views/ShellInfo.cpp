@@ -38,6 +38,14 @@ int TSystemShellInfo::SmallIcon(const std::string& path, bool open) {
   return sfi.iIcon;
 }
 
+void TSystemShellInfo::NameAndSmallIcon(const std::string& path, std::string& name, int& icon) {
+  SHFILEINFOA sfi{};
+  const UINT flags = SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+  const bool known = SHGetFileInfoA(ShellPath(path).c_str(), 0, &sfi, sizeof(sfi), flags) != 0;
+  name = known ? sfi.szDisplayName : "";
+  icon = known ? sfi.iIcon : -1;
+}
+
 bool TSystemShellInfo::FileInfo(const std::string& path, int& icon, std::string& typeName) {
   SHFILEINFOA sfi{};
   if (!SHGetFileInfoA(ShellPath(path).c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_TYPENAME))

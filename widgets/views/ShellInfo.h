@@ -18,6 +18,12 @@ public:
   virtual std::string DisplayName(const std::string& path) = 0;
   // A path's icon (or open icon) in the small system image list; -1 when none.
   virtual int SmallIcon(const std::string& path, bool open) = 0;
+  // A path's display name and small icon ("" and -1 when none); the
+  // system's asks the shell once for both.
+  virtual void NameAndSmallIcon(const std::string& path, std::string& name, int& icon) {
+    name = DisplayName(path);
+    icon = SmallIcon(path, false);
+  }
   // An entry's small icon and type name; false when the shell knows nothing of it.
   virtual bool FileInfo(const std::string& path, int& icon, std::string& typeName) = 0;
   // The shell's image list of small or large icons: shared, never destroyed.
@@ -38,6 +44,7 @@ public:
   UINT DriveType(const std::string& root) override;
   std::string DisplayName(const std::string& path) override;
   int SmallIcon(const std::string& path, bool open) override;
+  void NameAndSmallIcon(const std::string& path, std::string& name, int& icon) override;
   bool FileInfo(const std::string& path, int& icon, std::string& typeName) override;
   HIMAGELIST SystemImages(bool large) override;
   std::string WindowsDirectory() override;
