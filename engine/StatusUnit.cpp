@@ -184,15 +184,15 @@ void TControlsBuildView::ScrollLogTo(TLogLine line) {
 }
 
 namespace {
-constexpr unsigned long kFrameMs = 40;
-// Looking for clicks and keys costs more than a small file too; a tenth of
-// a frame keeps them prompt.
+constexpr unsigned long kFrameMs = 50;
+// Looking for clicks and keys costs more than a small file too; doing it
+// every few milliseconds keeps them prompt.
 constexpr unsigned long kInputMs = 4;
 }  // namespace
 
-// Frames take at most a tenth of the time, however slow drawing is.
+// Frames take at most a twentieth of the time, however slow drawing is.
 bool TControlsBuildView::FrameDue() const {
-  return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 9 * frameCost_);
+  return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 19 * frameCost_);
 }
 
 void TControlsBuildView::ShowHeld() {
@@ -203,39 +203,40 @@ void TControlsBuildView::ShowHeld() {
   logHeld_ = false;
   if (newestLine_) tree_->SetTopItem(newestLine_);
   newestLine_ = nullptr;
-  if (HWND h = progress_->HandleIfAllocated(); h && progressHeld_) {
-    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(h, nullptr, TRUE);
+  if (progressHeld_) {
+    progress_->SetRange(model_.Min(), model_.Max());
+    progress_->SetPosition(model_.Position());
   }
   progressHeld_ = false;
   ShowLabels();
 }
 
+// The bar's values live in a bar with no window until the next frame.
 void TControlsBuildView::HoldProgress() {
-  if (HWND h = progress_->HandleIfAllocated(); h && !progressHeld_) {
-    SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-    progressHeld_ = true;
-  }
+  if (progressHeld_) return;
+  model_.SetRange(progress_->Min(), progress_->Max());
+  model_.SetPosition(progress_->Position());
+  progressHeld_ = true;
 }
 
 void TControlsBuildView::SetProgressRange(int min, int max) {
   HoldProgress();
-  progress_->SetRange(min, max);
+  model_.SetRange(min, max);
 }
 
 void TControlsBuildView::SetProgressPosition(int position) {
   HoldProgress();
-  progress_->SetPosition(position);
+  model_.SetPosition(position);
 }
 
 void TControlsBuildView::StepProgress() {
   HoldProgress();
-  progress_->SetStep(1);
-  progress_->StepIt();
+  model_.SetStep(1);
+  model_.StepIt();
 }
 
-int TControlsBuildView::ProgressPosition() const { return progress_->Position(); }
-int TControlsBuildView::ProgressMax() const { return progress_->Max(); }
+int TControlsBuildView::ProgressPosition() const { return progressHeld_ ? model_.Position() : progress_->Position(); }
+int TControlsBuildView::ProgressMax() const { return progressHeld_ ? model_.Max() : progress_->Max(); }
 
 void TControlsBuildView::StartClip(TBuildClip clip) {
   animation_->SetCommonAVI(clip == TBuildClip::CopyFile ? TCommonAVI::aviCopyFile : TCommonAVI::aviFindFolder);

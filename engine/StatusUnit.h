@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BuildSteps.h"
+#include "ComCtrls.h"
 #include "Forms.h"
 
 class TAnimate;
@@ -19,7 +20,6 @@ class TGradientCaption;
 class TLabel;
 class TListBox;
 class TTreeNode;
-class TProgressBar;
 class TTreeView;
 
 // Makes the engine's components and the build window's controls known to
@@ -66,11 +66,11 @@ protected:
 
 private:
   // A build adds a log line, moves the progress bar and names the file for
-  // every file, and drawing any of it costs far more than a small file
-  // takes: the window is drawn in frames (clicks and keys are handled
-  // several times a frame), the log's and the progress bar's drawing is held between
-  // them, the labels are set once a frame, and everything is shown before
-  // the build ends or a box shows.
+  // every file, and drawing any of it, or even a message to a control,
+  // costs far more than a small file takes: the window is drawn in frames
+  // (clicks and keys are handled several times a frame), the log's drawing
+  // is held between them, the bar and the labels are set once a frame, and
+  // everything is shown before the build ends or a box shows.
   bool FrameDue() const;
   void HoldProgress();
 
@@ -80,6 +80,7 @@ private:
   TCustomLabel* cancelFlag_;
   TTreeNode* newestLine_ = nullptr;
   bool logHeld_ = false, progressHeld_ = false;
+  TProgressBar model_{nullptr};  // the bar's values while held
   unsigned long lastFrame_ = 0, frameCost_ = 0, lastInput_ = 0;
 };
 
