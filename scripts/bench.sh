@@ -46,7 +46,7 @@ mkdir -p "$work"
 export WINEPREFIX=$PWD/$B/wineprefix TZ_WINE_ARCH=x86_64
 cmake/wine-prefix.sh setup
 . cmake/wine-env.sh
-"$TZ_WINESERVER" -p
+"$TZ_WINESERVER" -p 2>/dev/null || true  # one already up serves as well
 trap '"$TZ_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 
 win() { local p=$1; echo "Z:${p//\//\\}"; }
