@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Robot.h"
+#include "ShellInfo.h"
 #include "TestPaths.h"
 
 void PrintTo(const TSourceEntry& e, std::ostream* os) { *os << e.Caption << " (" << e.ImageIndex << ")"; }
@@ -17,6 +18,39 @@ void PrintTo(const TStudioValues& v, std::ostream* os) {
 }
 
 namespace {
+
+// The folder tree sees the drives named here, C: and Z: (fixed), whatever
+// the machine has; names and icons still come from the system's shell.
+class TKnownDrives : public TSystemShellInfo {
+public:
+  DWORD LogicalDrives() override { return 1u << ('C' - 'A') | 1u << ('Z' - 'A'); }
+  UINT DriveType(const std::string& root) override {
+    char letter = static_cast<char>(toupper(static_cast<unsigned char>(root.empty() ? 0 : root[0])));
+    return letter == 'C' || letter == 'Z' ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+  }
+};
+
+class TKnownDrivesEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override { previous_ = SetShellInfo(&drives_); }
+  void TearDown() override { SetShellInfo(previous_); }
+
+private:
+  TKnownDrives drives_;
+  IShellInfo* previous_ = nullptr;
+};
+const auto* const knownDrives = ::testing::AddGlobalTestEnvironment(new TKnownDrivesEnvironment);
+
+// What the folder tree holds, for a failure's message.
+std::string TreeState(TDirTree& tree) {
+  std::string s = "handle " + std::to_string(tree.HandleAllocated()) + ", roots:";
+  for (int i = 0; i < tree.RootCount(); ++i) {
+    const TDirEntry* e = tree.Entry(tree.Root(i));
+    s += " " + (e ? e->Path : "(" + tree.Root(i)->Text() + ")") + "[" + std::to_string(tree.Root(i)->Count()) +
+         (e && e->Scanned ? " read" : "") + "]";
+  }
+  return s;
+}
 
 using T = TStudioText;
 using C = TStudioCheck;
@@ -113,7 +147,7 @@ TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_EQ(form->Notebook1->PageIndex(), pgArchiveInfo);
   EXPECT_TRUE(form->MenuItem(cmNavArchiveInfo)->Checked());
   EXPECT_FALSE(form->MenuItem(cmNavSelfExtraction)->Visible());
-  EXPECT_EQ(form->SourceDirView->Directory().back(), '\\');
+  EXPECT_EQ(form->SourceDirView->Directory().back(), '\\') << TreeState(*form->SourceDirView);
   // The page area fills what the tool bar, side bar and status bar leave.
   TPage* page = form->Notebook1->Page(pgArchiveInfo);
   EXPECT_EQ(page->Width(), form->Notebook1->Width());
@@ -409,6 +443,7 @@ TEST_F(StudioMain, SourceListCommands) {
   // The tree selects the folder; its change points the file list there.
   form->SourceDirView->SetDirectory(dir.Path());
   std::string folder = form->SourceDirView->Directory();
+  ASSERT_NE(folder, "?") << TreeState(*form->SourceDirView);
   EXPECT_EQ(folder, [&] {
     std::string u = dir.Path() + "\\";
     for (char& ch : u) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
@@ -697,6 +732,7 @@ TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
   CtrlKey(keys, '2');
   ASSERT_EQ(form.Notebook1->PageIndex(), pgSourceFiles);
   form.SourceDirView->SetDirectory(source);
+  ASSERT_NE(form.SourceDirView->Directory(), "?") << TreeState(*form.SourceDirView);
   click(dynamic_cast<TWinControl*>(form.FindComponent("AddFolderButton")));
   ASSERT_EQ(form.SourceEntries().size(), 1u);
   EXPECT_EQ(_stricmp(form.SourceEntries()[0].Caption.c_str(), (source + "\\").c_str()), 0);
