@@ -41,14 +41,16 @@ private:
 };
 const auto* const knownDrives = ::testing::AddGlobalTestEnvironment(new TKnownDrivesEnvironment);
 
-// What the folder tree holds, for a failure's message.
-std::string TreeState(TDirTree& tree) {
+// What the folder tree holds, and the boxes shown so far, for a failure's
+// message.
+std::string TreeState(TDirTree& tree, const TRobot& robot) {
   std::string s = "handle " + std::to_string(tree.HandleAllocated()) + ", roots:";
   for (int i = 0; i < tree.RootCount(); ++i) {
     const TDirEntry* e = tree.Entry(tree.Root(i));
     s += " " + (e ? e->Path : "(" + tree.Root(i)->Text() + ")") + "[" + std::to_string(tree.Root(i)->Count()) +
          (e && e->Scanned ? " read" : "") + "]";
   }
+  for (const std::string& box : robot.BoxLines()) s += "; box " + box;
   return s;
 }
 
@@ -147,7 +149,7 @@ TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_EQ(form->Notebook1->PageIndex(), pgArchiveInfo);
   EXPECT_TRUE(form->MenuItem(cmNavArchiveInfo)->Checked());
   EXPECT_FALSE(form->MenuItem(cmNavSelfExtraction)->Visible());
-  EXPECT_EQ(form->SourceDirView->Directory().back(), '\\') << TreeState(*form->SourceDirView);
+  EXPECT_EQ(form->SourceDirView->Directory().back(), '\\') << TreeState(*form->SourceDirView, robot);
   // The page area fills what the tool bar, side bar and status bar leave.
   TPage* page = form->Notebook1->Page(pgArchiveInfo);
   EXPECT_EQ(page->Width(), form->Notebook1->Width());
@@ -443,7 +445,7 @@ TEST_F(StudioMain, SourceListCommands) {
   // The tree selects the folder; its change points the file list there.
   form->SourceDirView->SetDirectory(dir.Path());
   std::string folder = form->SourceDirView->Directory();
-  ASSERT_NE(folder, "?") << TreeState(*form->SourceDirView);
+  ASSERT_NE(folder, "?") << TreeState(*form->SourceDirView, robot);
   EXPECT_EQ(folder, [&] {
     std::string u = dir.Path() + "\\";
     for (char& ch : u) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
@@ -732,7 +734,7 @@ TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
   CtrlKey(keys, '2');
   ASSERT_EQ(form.Notebook1->PageIndex(), pgSourceFiles);
   form.SourceDirView->SetDirectory(source);
-  ASSERT_NE(form.SourceDirView->Directory(), "?") << TreeState(*form.SourceDirView);
+  ASSERT_NE(form.SourceDirView->Directory(), "?") << TreeState(*form.SourceDirView, robot);
   click(dynamic_cast<TWinControl*>(form.FindComponent("AddFolderButton")));
   ASSERT_EQ(form.SourceEntries().size(), 1u);
   EXPECT_EQ(_stricmp(form.SourceEntries()[0].Caption.c_str(), (source + "\\").c_str()), 0);
