@@ -7,7 +7,7 @@
 #include <map>
 
 #include "Robot.h"
-#include "ShellInfo.h"
+#include "FakeDrives.h"
 #include "TestPaths.h"
 
 void PrintTo(const TSourceEntry& e, std::ostream* os) { *os << e.Caption << " (" << e.ImageIndex << ")"; }
@@ -19,24 +19,17 @@ void PrintTo(const TStudioValues& v, std::ostream* os) {
 
 namespace {
 
-// The folder tree sees the drives named here, C: and Z: (fixed), whatever
-// the machine has; names and icons still come from the system's shell.
-class TKnownDrives : public TSystemShellInfo {
-public:
-  DWORD LogicalDrives() override { return 1u << ('C' - 'A') | 1u << ('Z' - 'A'); }
-  UINT DriveType(const std::string& root) override {
-    char letter = static_cast<char>(toupper(static_cast<unsigned char>(root.empty() ? 0 : root[0])));
-    return letter == 'C' || letter == 'Z' ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
-  }
-};
-
+// The folder tree sees C: and Z: (fixed), whatever the machine has.
 class TKnownDrivesEnvironment : public ::testing::Environment {
 public:
-  void SetUp() override { previous_ = SetShellInfo(&drives_); }
+  void SetUp() override {
+    drives_.Drives = {{'C', DRIVE_FIXED}, {'Z', DRIVE_FIXED}};
+    previous_ = SetShellInfo(&drives_);
+  }
   void TearDown() override { SetShellInfo(previous_); }
 
 private:
-  TKnownDrives drives_;
+  TFakeDrives drives_;
   IShellInfo* previous_ = nullptr;
 };
 const auto* const knownDrives = ::testing::AddGlobalTestEnvironment(new TKnownDrivesEnvironment);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "DirTree.h"
+#include "FakeDrives.h"
 #include "Forms.h"
 #include "ShellInfo.h"
 #include "TestPaths.h"
@@ -16,21 +17,6 @@ std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   return s;
 }
-
-// The system's shell, with the drives a test names.
-class TFakeDrives : public TSystemShellInfo {
-public:
-  std::map<char, UINT> Drives;
-  DWORD LogicalDrives() override {
-    DWORD mask = 0;
-    for (auto [letter, type] : Drives) mask |= 1u << (letter - 'A');
-    return mask;
-  }
-  UINT DriveType(const std::string& root) override {
-    auto it = Drives.find(static_cast<char>(toupper(static_cast<unsigned char>(root[0]))));
-    return it == Drives.end() ? DRIVE_NO_ROOT_DIR : it->second;
-  }
-};
 
 class DirTreeTest : public ::testing::Test {
 protected:
