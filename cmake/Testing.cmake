@@ -44,3 +44,27 @@ function(tz_add_package_readers test prefix folder)
            COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/ziplib/check_zips.py ${CMAKE_BINARY_DIR}/test-output/${folder})
   set_tests_properties(${prefix}CabinetReaderCheck ${prefix}ZipReaderCheck PROPERTIES FIXTURES_REQUIRED ${folder}_output)
 endfunction()
+
+# tz_named_exports(target...): libraries that are loaded and looked up by
+# name (GetProcAddress). Their stdcall exports go out undecorated, and
+# BinaryCheck reads them back.
+function(tz_named_exports)
+  foreach(t ${ARGN})
+    target_link_options(${t} PRIVATE -Wl,--kill-at)
+    set_property(GLOBAL APPEND PROPERTY TZ_NAMED_EXPORT_LIBS ${t})
+  endforeach()
+endfunction()
+
+# BinaryCheck, on the host: what ships imports system libraries only, and
+# the libraries above export the names they are looked up by. Labelled
+# "binaries" so a machine that cannot run this build still runs it.
+function(tz_add_binary_check)
+  get_property(libs GLOBAL PROPERTY TZ_NAMED_EXPORT_LIBS)
+  set(files)
+  foreach(t ${libs})
+    list(APPEND files $<TARGET_FILE:${t}>)
+  endforeach()
+  find_program(TZ_OBJDUMP ${TZ_ARCH}-w64-mingw32-objdump REQUIRED)
+  add_test(NAME BinaryCheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tools/check_binaries.py ${TZ_OBJDUMP} ${TZ_DIST_DIR} ${files})
+  set_tests_properties(BinaryCheck PROPERTIES LABELS binaries)
+endfunction()

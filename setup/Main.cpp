@@ -214,8 +214,11 @@ bool StartSetup(const TStartupEnvironment& env, TSetupScript& script) {
 
 int SetupMain() {
   Application().SetTitle("Setup");
-  static TSetupScript script;  // lives to the program's end
-  if (!StartSetup(RealStartupEnvironment(), script)) return 1;
-  RunSetupWindows(script);
-  return 0;
+  TSetupScript script;
+  int code = 0;
+  if (StartSetup(RealStartupEnvironment(), script)) RunSetupWindows(script);
+  else code = 1;
+  // The windows that read the script go before it.
+  Application().Shutdown();
+  return code;
 }

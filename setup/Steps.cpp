@@ -9,5 +9,5 @@ TInstallWindowFactory CreateInstallWindow = CreateInstallForm;
 IWizardWindow* CreateWizardForm(TMainForm& mainForm) { return new TWizardForm(&Application(), mainForm); }
 
 std::unique_ptr<IInstallWindow> CreateInstallForm(TMainForm& mainForm) {
-  return std::make_unique<TInstallForm>(&Application(), mainForm);
+  return std::make_unique<TInstallForm>(nullptr, mainForm);
 }

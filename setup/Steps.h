@@ -35,7 +35,8 @@ public:
   virtual bool ShowReadmeChecked() = 0;
 };
 
-// The install window of step 2; freed when the step ends.
+// The install window of step 2; freed when the step ends. Its one owner is
+// the background window that holds it, not the application.
 class IInstallWindow {
 public:
   virtual ~IInstallWindow() = default;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "About.h"
 #include "Main.h"
@@ -12,12 +13,12 @@ namespace {
 // The build window as the main window drives it.
 class TProgressWindow : public IBuildWindow {
 public:
-  explicit TProgressWindow(TProgressForm* form) : form_(form) {}
+  void SetForm(TProgressForm* form) { form_ = form; }
   void Show() override { form_->Show(); }
   bool Proceed() override { return form_->Proceed(); }
 
 private:
-  TProgressForm* form_;
+  TProgressForm* form_ = nullptr;
 };
 }  // namespace
 
@@ -25,8 +26,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TApplication& app = Application();
   app.SetTitle(kStudioTitle);
   app.SetHelpFile("Mainhelp.hlp");
+  TProgressWindow buildWindow;  // outlives the forms that use it
+  int code = 0;
   try {
-    auto* splash = new TSplash(nullptr);
+    auto splash = std::make_unique<TSplash>(nullptr);
     splash->Show();
     splash->Update();
 
@@ -37,17 +40,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The build window comes next, then the About and contact boxes.
     TProgressForm* progress = app.CreateForm<TProgressForm>();
     progress->Settings = &form1->Settings();
-    TProgressWindow buildWindow(progress);
+    buildWindow.SetForm(progress);
     form1->SetBuildWindow(&buildWindow);
     form1->AboutBox = app.CreateForm<TForm2>();
     form1->ContactBox = app.CreateForm<TForm3>();
 
     splash->Hide();
-    delete splash;
+    splash.reset();
     app.Run();
   } catch (...) {
     app.HandleException();
-    return 1;
+    code = 1;
   }
-  return 0;
+  app.Shutdown();
+  return code;
 }

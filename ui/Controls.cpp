@@ -16,9 +16,10 @@ thread_local TWinControl* creating = nullptr;
 // rather than in a window property: under Wine every GetProp is a call to
 // the window server.
 std::mutex controlsMutex;
+// Never freed: windows are destroyed at program end, after other statics.
 std::unordered_map<HWND, TWinControl*>& ControlsByHandle() {
-  static std::unordered_map<HWND, TWinControl*> map;
-  return map;
+  static auto* map = new std::unordered_map<HWND, TWinControl*>;
+  return *map;
 }
 
 void Register(HWND wnd, TWinControl* c) {
@@ -512,11 +513,12 @@ void TWinControl::RemoveControl(TControl* c) {
     if (handle_ && GetCapture() == handle_) ReleaseCapture();
   }
   if (c == mouseControl_) mouseControl_ = nullptr;
-  if (!c->destroying_) c->Invalidate();
+  bool going = destroying_ || IsGoing(this);
+  if (!going && !c->destroying_) c->Invalidate();
   if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
   controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
   c->parent_ = nullptr;
-  if (!destroying_) {
+  if (!going) {
     Realign();
     ChildChanged(c, TChildChange::Removed);
   }

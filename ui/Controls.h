@@ -231,6 +231,11 @@ protected:
 };
 
 // A windowless control: its parent paints it through Paint.
+// Whether `c` goes with something else being freed now: one of its owners
+// or parents, or the whole program at its end. What goes only
+// releases what it holds: no layout, painting or rebuilding of others.
+bool IsGoing(const TComponent* c);
+
 class TGraphicControl : public TControl {
 public:
   explicit TGraphicControl(TComponent* owner);

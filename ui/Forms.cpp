@@ -402,10 +402,42 @@ void TForm::WndProc(TMessage& m) {
 
 TApplication::TApplication() : TComponent(nullptr) { Screen(); }
 
-TApplication::~TApplication() {
-  // Free the forms first, while the application window still exists.
+namespace {
+// Outlives the application object: read by controls freed after it.
+bool programEnding = false;
+}  // namespace
+
+bool IsGoing(const TComponent* c) {
+  if (programEnding) return true;
+  for (const TComponent* o = c; o; o = o->Owner()) {
+    if (auto* control = dynamic_cast<const TControl*>(o)) {
+      if (o != c && control->Destroying()) return true;
+      for (const TControl* p = control->Parent(); p; p = p->Parent())
+        if (p->Destroying()) return true;
+    } else if (auto* item = dynamic_cast<const TMenuItem*>(o)) {
+      if (o != c && item->Freeing()) return true;
+      for (const TMenuItem* p = item->Parent(); p; p = p->Parent())
+        if (p->Freeing()) return true;
+    }
+  }
+  return false;
+}
+
+TApplication::~TApplication() { Shutdown(); }
+
+void TApplication::Shutdown() {
+  if (ending_) return;
+  ending_ = programEnding = true;
+  // The forms first, while the application window still exists.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  mainForm_ = nullptr;
   if (handle_) DestroyWindow(handle_);
+  handle_ = nullptr;
+  while (!atEnd_.empty()) {
+    auto free = std::move(atEnd_.back());
+    atEnd_.pop_back();
+    free();
+  }
 }
 
 TApplication& Application() {

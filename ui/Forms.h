@@ -186,6 +186,13 @@ public:
 
   // Shows the main form and runs the message loop until Terminate.
   void Run();
+  // The program's end: frees the forms (newest first) while every
+  // program-wide instance still lives, then the application window, then
+  // what was left to FreeAtProgramEnd (newest first). Each program calls it
+  // before it returns; the destructor does it for one that did not.
+  void Shutdown();
+  bool Ending() const { return ending_; }
+  void FreeAtProgramEnd(std::function<void()> free) { atEnd_.push_back(std::move(free)); }
   void Terminate();
   bool Terminated() const { return terminated_; }
   void ResetTerminated() { terminated_ = false; }
@@ -232,12 +239,18 @@ private:
   int hintHidePause_ = 2500;
   TIcon icon_;
   TForm* mainForm_ = nullptr;
-  bool terminated_ = false, active_ = false;
+  bool terminated_ = false, active_ = false, ending_ = false;
   std::vector<std::pair<int, TWindowHook>> hooks_;
+  std::vector<std::function<void()>> atEnd_;
   int nextHook_ = 1;
 };
 
 TApplication& Application();
+
+// Program-wide instances (a shared timer, a cache, a hint window) are made
+// on first use and freed here: after the last form that uses them, not in
+// whatever order function-local statics happen to die.
+inline void FreeAtProgramEnd(std::function<void()> free) { Application().FreeAtProgramEnd(std::move(free)); }
 
 class TScreen {
 public:

@@ -17,9 +17,10 @@ static_assert(kItemInfoSize == 44, "the item-information record of the old syste
 #endif
 
 // Command identifiers in use; 0 is never handed out.
+// Never freed: items are freed at program end, after other statics.
 std::vector<bool>& UsedCommands() {
-  static std::vector<bool> used(1, true);
-  return used;
+  static auto* used = new std::vector<bool>(1, true);
+  return *used;
 }
 
 UINT AllocateCommand() {
@@ -104,6 +105,7 @@ TShortCut TextToShortCut(std::string_view text) {
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(AllocateCommand()) {}
 
 TMenuItem::~TMenuItem() {
+  freeing_ = true;
   if (parent_) parent_->Remove(this);
   Clear();
   ReleaseHandle();
@@ -154,6 +156,8 @@ void TMenuItem::Remove(TMenuItem* item) {
   if (index < 0) return;
   items_.erase(items_.begin() + index);
   item->parent_ = nullptr;
+  // An item freed with its parent or its form rebuilds nothing.
+  if (IsGoing(item)) return;
   Rebuild();
   if (Count() == 0 && parent_) parent_->Rebuild();
   if (TMenu* menu = GetParentMenu()) menu->MenuChanged(nullptr);

@@ -47,6 +47,7 @@ public:
   explicit TMenuItem(TComponent* owner);
   // Frees the children and leaves the parent's Windows menu.
   ~TMenuItem() override;
+  bool Freeing() const { return freeing_; }
 
   const std::string& Caption() const { return caption_; }
   virtual void SetCaption(const std::string& v);
@@ -120,6 +121,7 @@ private:
   std::vector<TMenuItem*> items_;
   TMenu* menu_ = nullptr;  // set on the root item only
   bool menuBar_ = false;
+  bool freeing_ = false;
 };
 
 enum class TFindItemKind { fkCommand, fkHandle, fkShortCut };

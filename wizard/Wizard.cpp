@@ -29,4 +29,8 @@ int WizardMain() {
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return WizardMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  int code = WizardMain();
+  Application().Shutdown();
+  return code;
+}

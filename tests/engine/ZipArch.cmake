@@ -10,7 +10,7 @@ if(NOT TZ_HOST)
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fakezip/${variant}
       ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fakezip/${variant})
     target_compile_definitions(tz_fakezip_${variant} PRIVATE FAKE_${upper})
-    target_link_options(tz_fakezip_${variant} PRIVATE -Wl,--kill-at)
+    tz_named_exports(tz_fakezip_${variant})
     target_link_libraries(tz_fakezip_${variant} PRIVATE tz_ziplib_api)
   endforeach()
 

@@ -416,7 +416,7 @@ struct TSteps4 {
     };
     CreateInstallWindow = [this](TMainForm& m) -> std::unique_ptr<IInstallWindow> {
       ++installsMade;
-      return std::make_unique<TFakeInstall>(&Application(), m, installRun);
+      return std::make_unique<TFakeInstall>(nullptr, m, installRun);
     };
     main = new TMainForm(&Application(), state.Script);
     Application().SetMainForm(main);

@@ -9,9 +9,10 @@ namespace {
 const char kCaptionProp[] = "TZGradientCaption";
 
 // Caption bars alive now: a posted pointer is only used when it is one.
+// Never freed: caption bars go with their forms at program end.
 std::vector<TGradientCaption*>& LiveBars() {
-  static std::vector<TGradientCaption*> bars;
-  return bars;
+  static auto* bars = new std::vector<TGradientCaption*>;
+  return *bars;
 }
 
 int CharHeight(const TFont& font) {

@@ -16,14 +16,8 @@ struct TUnitStart {
   TUnitStart() { std::srand(static_cast<unsigned>(GetTickCount())); }
 } unitStart;
 
-struct THintHolder {
-  std::unique_ptr<TMenuHintWindow> window;
-};
-THintHolder& Hints() {
-  Application();  // outlives the holder
-  static THintHolder holder;
-  return holder;
-}
+// The one hint window of all menus, freed at program end.
+TMenuHintWindow* hintWindow = nullptr;
 
 bool IsSystemName(UINT id, const char*& name) {
   for (const auto& [command, itemName] : SystemMenuItemNames())
@@ -287,7 +281,8 @@ void TMenuItem::EndItemChange(bool refreshOnly) {
 
 TMenuItem::~TMenuItem() {
   // Leaves its parent now, so the bar shows the items without it.
-  if (TAnimMainMenu* bar = BarOf(this); bar && !bar->Destroying()) {
+  // Items freed with their menu or form leave the bar to go with them.
+  if (TAnimMainMenu* bar = BarOf(this); bar && !bar->Destroying() && !IsGoing(bar) && !IsGoing(this)) {
     Parent()->Remove(this);
     if (!bar->Rebuilding()) bar->RebuildButtons();
   }
@@ -408,12 +403,17 @@ void TMenuHintWindow::WndProc(TMessage& m) {
 }
 
 TMenuHintWindow& MenuHintWindow() {
-  THintHolder& h = Hints();
-  if (!h.window) h.window = std::make_unique<TMenuHintWindow>(nullptr);
-  return *h.window;
+  if (!hintWindow) {
+    hintWindow = new TMenuHintWindow(nullptr);
+    FreeAtProgramEnd([] {
+      delete hintWindow;
+      hintWindow = nullptr;
+    });
+  }
+  return *hintWindow;
 }
 
-bool MenuHintWindowExists() { return Hints().window != nullptr; }
+bool MenuHintWindowExists() { return hintWindow != nullptr; }
 
 void RegisterAnimMenuClasses() {
   RegisterClass(TAnimPopupMenu::ClassInfo());

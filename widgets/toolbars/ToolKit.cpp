@@ -117,8 +117,15 @@ void TButtonPopupMenu::Popup(int screenX, int screenY) {
 // TDropdownList
 
 TDropdownList& DropdownList() {
-  static TDropdownList list;
-  return list;
+  static TDropdownList* list = nullptr;
+  if (!list) {
+    list = new TDropdownList;
+    FreeAtProgramEnd([] {
+      delete list;
+      list = nullptr;
+    });
+  }
+  return *list;
 }
 
 TDropdownList::~TDropdownList() {
