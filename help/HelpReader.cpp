@@ -29,7 +29,7 @@ public:
     if (next) *next = e + 1;
     return data_.substr(begin_ + at, e - at);
   }
-  std::string Raw(size_t at, size_t size) const { return data_.substr(begin_ + Check(at, size), size); }
+  std::string Raw(size_t at, size_t size) const { return data_.substr(Check(at, size), size); }
 
 private:
   size_t Check(size_t at, size_t size) const {
@@ -111,7 +111,7 @@ TParagraph ReadParagraph(const TBytes& d1, const TBytes& d2) {
     switch (cmd) {
       case 0x80: at += 2; break;                       // font
       case 0x81: p.Text += '\n'; break;                // line break
-      case 0x82: if (!p.Text.empty() && p.Text.back() != '\n') p.Text += '\n'; break;
+      case 0x82: p.Text += '\n'; break;                // end of a paragraph
       case 0x89: break;                                // end of a hotspot
       case 0xE2: case 0xE3: case 0xE6: case 0xE7:      // jumps and pop-ups by hash
         p.Jumps.push_back(d1.U32(at));
