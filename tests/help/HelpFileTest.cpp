@@ -52,6 +52,8 @@ TEST(HelpFile, EveryContextTheProgramsAskFor) {
     ASSERT_NE(t, nullptr) << n.name;
     EXPECT_EQ(t->Title, n.title);
   }
+  // The splash sends the user to the About topic for the legal notice.
+  EXPECT_NE(c.TopicNamed("About")->Text.find("protected by copyright law"), std::string::npos);
   // The Wizard's pages: the topic carries the page's title.
   for (int page = 0; page < kWizardPageCount; ++page) {
     const TWizardPageInfo& info = WizardPageInfo(page);
