@@ -13,6 +13,8 @@
 #                                    folder browser driven by its callback
 #   scripts/screenshot.sh docks      toolbars docked on two edges and one floating
 #   scripts/screenshot.sh menus      the menu bar with a menu, its submenu and title band
+#   scripts/screenshot.sh help       the help file in the viewer: contents, each topic
+#                                    the programs open, and the programs' Help commands
 set -euo pipefail
 case "${1:-}" in
   setup) shift; exec "$(dirname "$0")/screenshot-setup.sh" "$@" ;;
@@ -23,6 +25,7 @@ case "${1:-}" in
   kit) shift; exec "$(dirname "$0")/screenshot-kit.sh" "$@" ;;
   docks) shift; exec "$(dirname "$0")/screenshot-docks.sh" "$@" ;;
   menus) shift; exec "$(dirname "$0")/screenshot-menus.sh" "$@" ;;
+  help) shift; exec "$(dirname "$0")/screenshot-help.sh" "$@" ;;
 esac
 cd "$(dirname "$0")/.."
 . scripts/lib.sh

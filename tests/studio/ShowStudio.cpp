@@ -1,11 +1,13 @@
 // Shows the Studio's main window for a screenshot: a project, then one of
 // its pages as the user would reach it, with the kind and style tab that
 // page needs; ends after the given number of seconds.
-//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS]]]
-// KIND is 1 to 4 for the kind buttons; 0 or none keeps the project's.
+//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS [help]]]]
+// KIND is 1 to 4 for the kind buttons; 0 or none keeps the project's. With
+// "help", Help > Contents is chosen once the page shows.
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "Main.h"
 
@@ -33,6 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       form->LockForBuild();
     else
       form->ShowPage(page);
+    if (__argc > 6 && std::string(__argv[6]) == "help") form->Command(cmHelpContents);
     DWORD end = GetTickCount() + 1000u * static_cast<DWORD>(arg(5, 10));
     while (GetTickCount() < end && form->Visible()) {
       app.ProcessMessages();

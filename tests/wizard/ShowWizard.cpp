@@ -1,7 +1,9 @@
 // Shows one page of the wizard window with a sample project, or the
 // Wizard's About box, for a screenshot; ends after the given seconds. The
 // ready file, when named, is made once the window has been painted.
-//   ShowWizard <page 0-9 | about> <seconds> <sample folder> [ready file]
+// With a help file after the ready file, the page's Help button is pressed
+// once the window is painted, and the ready file made five seconds later.
+//   ShowWizard <page 0-9 | about> <seconds> <sample folder> [ready file [help file]]
 #include <windows.h>
 
 #include <cstdlib>
@@ -44,7 +46,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const DWORD seconds = static_cast<DWORD>(__argc > 2 ? std::atoi(__argv[2]) : 10);
   const std::string folder = __argc > 3 ? __argv[3] : "C:\\Sample";
   const std::string ready = __argc > 4 ? __argv[4] : "";
+  const bool help = __argc > 5;
+  if (help) app.SetHelpFile(__argv[5]);
   TForm* shown = nullptr;
+  TForm1* wizard = nullptr;
   if (what == "about") {
     TForm2* about = app.CreateForm<TForm2>(TAboutProgram::Wizard);
     about->StartShowing(false);
@@ -70,18 +75,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       form->SetButtonVisible(TWizardButton::Finish, true);
       form->SetButtonEnabled(TWizardButton::Test, true);
     }
-    shown = form;
+    shown = wizard = form;
   }
   shown->Show();
   const DWORD start = GetTickCount();
   const DWORD end = start + 1000u * seconds;
   bool painted = ready.empty();
+  DWORD helpAt = 0;
   while (GetTickCount() < end && shown->Visible()) {
     app.ProcessMessages();
-    if (!painted && GetTickCount() - start > 500) {
+    if (!painted && !helpAt && GetTickCount() - start > 500) {
       RedrawWindow(shown->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
       app.ProcessMessages();
       GdiFlush();
+      if (help && wizard) {
+        helpAt = GetTickCount();
+        wizard->Commands().Help();
+      }
+    }
+    if (!painted && GetTickCount() - start > 500 && (!helpAt || GetTickCount() - helpAt > 5000)) {
       HANDLE file = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
       if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
       painted = true;
