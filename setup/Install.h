@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // What the steps report to the install window.
@@ -90,6 +91,9 @@ void ReplaceAtReboot(const std::string& temporary, const std::string& destinatio
 void RegisterLibrary(const std::string& path);
 // One more user of a shared file under SharedDLLs.
 void AddSharedFileRef(const std::string& path, bool existed);
+// What the file step calls to raise a shared count (a test stands in one
+// that fails).
+extern std::function<void(const std::string& path, bool existed)> RaiseSharedFileCount;
 // Creates the shell link; raises when it cannot be saved.
 void MakeShortcutFile(const std::string& shortcut, const std::string& description, const std::string& target,
                       const std::string& parameters, const std::string& workingDir, const std::string& iconFile,

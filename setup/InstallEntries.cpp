@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -116,14 +117,46 @@ bool AskRetry(int answer) {
   return answer == IDRETRY;
 }
 
-// Writes one registry entry; raises on failure, logs only what was written.
+// The highest key of `subkey` that does not exist yet ("" when all do).
+std::string FirstMissingKey(HKEY root, const std::string& subkey) {
+  for (size_t end = subkey.find('\\');; end = subkey.find('\\', end + 1)) {
+    const std::string part = subkey.substr(0, end);
+    HKEY key = nullptr;
+    if (!part.empty()) {
+      if (RegOpenKeyExA(root, part.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return part;
+      RegCloseKey(key);
+    }
+    if (end == std::string::npos) return {};
+  }
+}
+
+// Writes one registry entry; raises on failure, logs only what was written,
+// and keeps what was there before for a rollback.
 void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
   const std::string key = ExpandDirConstants(entry.Subkey), name = ExpandDirConstants(entry.ValueName);
+  // An empty key would write into the root key itself.
+  if (key.empty()) throw Exception("Error creating registry key: the entry names no key");
+  const HKEY root = RootKeyHandle(entry.RootKey);
+  const std::string missing = FirstMissingKey(root, key);
   HKEY handle = nullptr;
-  if (RegCreateKeyExA(RootKeyHandle(entry.RootKey), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                      nullptr, &handle, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS)
     throw Exception(Format("Error creating registry key: %s", key.c_str()));
+  if (!missing.empty()) {
+    TRestore made;
+    made.Kind = TRestore::rsNewKey;
+    made.Root = root;
+    made.Path = missing;
+    run.Changes.AddRestore(std::move(made));
+  }
+  TRestore before;
+  before.Kind = TRestore::rsRegValue;
+  before.Root = root;
+  before.Path = key;
+  before.Name = name;
+  before.Existed = ReadRegistryValue(root, key, name, before.Type, before.Data);
   LONG rc = ERROR_SUCCESS;
+  bool wrote = true;
   switch (entry.ValueType) {
     case rtString: {
       std::string text = ExpandDirConstants(entry.ValueString());
@@ -142,16 +175,63 @@ void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
                           static_cast<DWORD>(bytes.size()));
       break;
     }
-    default: break;
+    default: wrote = false; break;  // no value, or a type this Setup does not know
   }
   RegCloseKey(handle);
   if (rc != ERROR_SUCCESS) throw Exception(Format("Error writing to registry key: %s", key.c_str()));
+  if (wrote) run.Changes.AddRestore(std::move(before));
   if (entry.RegOptions & 0x01) {
-    if (entry.ValueType != rtNone) run.Changes.Add(lkRegValue, {key, name}, entry.RootKey);
-    else run.Changes.Add(lkRegKeyIfEmpty, {key}, entry.RootKey);
+    if (wrote) run.Changes.AddForUninstall(lkRegValue, {key, name}, entry.RootKey);
+    else run.Changes.AddForUninstall(lkRegKeyIfEmpty, {key}, entry.RootKey);
   } else if (entry.RegOptions & 0x02) {
-    run.Changes.Add(lkRegKey, {key}, entry.RootKey);
+    run.Changes.AddForUninstall(lkRegKey, {key}, entry.RootKey);
   }
+}
+
+// A value of the INI file ("" = WIN.INI); with no key, the section's key
+// names, and with no section either, the section names, each ended by a NUL.
+std::string ReadIniText(const char* section, const char* key, const std::string& file) {
+  const std::string path = file.empty() ? "win.ini" : file;
+  std::vector<char> buffer(1024);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD n = section ? GetPrivateProfileStringA(section, key, "", buffer.data(), size, path.c_str())
+                      : GetPrivateProfileSectionNamesA(buffer.data(), size, path.c_str());
+    // A text that fills the buffer may have been cut.
+    if (n + 2 < size || size >= (1u << 20)) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Whether the NUL-ended names hold `name`, letter case ignored.
+bool HasName(const std::string& names, const std::string& name) {
+  for (size_t start = 0; start < names.size();) {
+    size_t nul = names.find('\0', start);
+    if (nul == std::string::npos) nul = names.size();
+    if (lstrcmpiA(names.substr(start, nul - start).c_str(), name.c_str()) == 0) return true;
+    start = nul + 1;
+  }
+  return false;
+}
+
+// Reads an INI value; false when the key is not there.
+bool ReadIniValue(const std::string& section, const std::string& key, const std::string& file, std::string& value) {
+  const bool found = HasName(ReadIniText(section.c_str(), nullptr, file), key);
+  value = found ? ReadIniText(section.c_str(), key.c_str(), file) : std::string();
+  return found;
+}
+
+// The INI entry's state before it is written.
+TRestore IniBefore(const std::string& file, const std::string& section, const std::string& key) {
+  TRestore r;
+  r.Kind = TRestore::rsIniValue;
+  r.Path = file;
+  r.Section = section;
+  r.Name = key;
+  r.FileExisted = file.empty() || GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  r.SectionExisted = HasName(ReadIniText(nullptr, nullptr, file), section);
+  r.Existed = ReadIniValue(section, key, file, r.Data);
+  return r;
 }
 
 }  // namespace
@@ -188,9 +268,11 @@ void WriteIniEntries(TInstallRun& run) {
     const std::string file = ExpandDirConstants(entry.IniFilename), section = ExpandDirConstants(entry.IniSection),
                       key = ExpandDirConstants(entry.IniKey), value = ExpandDirConstants(entry.IniValue);
     for (;;) {
+      TRestore before = IniBefore(file, section, key);
       if (WriteIniValue(section, key, value, file)) {
-        if (entry.IniOptions & 0x01) run.Changes.Add(lkIniEntry, {file, section, key}, 0);
-        else if (entry.IniOptions & 0x02) run.Changes.Add(lkIniSection, {file, section}, 0);
+        run.Changes.AddRestore(std::move(before));
+        if (entry.IniOptions & 0x01) run.Changes.AddForUninstall(lkIniEntry, {file, section, key}, 0);
+        else if (entry.IniOptions & 0x02) run.Changes.AddForUninstall(lkIniSection, {file, section}, 0);
         break;
       }
       if (!AskRetry(ShowMsgFmt("Error creating INI entry in file %s\r\n\r\nClick Retry to try again, Ignore to skip "

@@ -93,7 +93,7 @@ void TInstallForm::Run() {
 void TInstallForm::RunInstall() {
   try {
     PerformInstall(Install);
-    Changes.Clear();  // nothing of this run is rolled back from here on
+    Changes.Commit();  // nothing of this run is rolled back from here on
     Finished = true;
     if (IWizardWindow* wizard = mainForm_.WizardForm())
       wizard->ShowInstCheck(mainForm_.YesLabel->Caption() == "Installed");
