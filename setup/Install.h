@@ -94,7 +94,7 @@ void AddSharedFileRef(const std::string& path, bool existed);
 // What the file step calls to raise a shared count (a test stands in one
 // that fails).
 extern std::function<void(const std::string& path, bool existed)> RaiseSharedFileCount;
-// Creates the shell link; raises when it cannot be saved.
+// Creates the shell link; raises when it cannot be made or saved.
 void MakeShortcutFile(const std::string& shortcut, const std::string& description, const std::string& target,
                       const std::string& parameters, const std::string& workingDir, const std::string& iconFile,
                       int32_t iconIndex);

@@ -54,6 +54,14 @@ std::wstring Wide(const std::string& text) {
   return w;
 }
 
+const char kEntryRetry[] = "Click Retry to try again, Ignore to skip this entry, or Abort to cancel installation.";
+
+// Abort gives up; true for Retry.
+bool AskRetry(int answer) {
+  if (answer == IDABORT) throw EAbort();
+  return answer == IDRETRY;
+}
+
 // Where the icons go: a folder of the Programs folder, or a Program Manager
 // group reached by DDE.
 class TIconMaker {
@@ -95,27 +103,26 @@ public:
       run_.Changes.Add(lkProgmanItem, {GroupName, name}, 0);
     } else {
       std::string shortcut = groupFolder_ + "\\" + name + ".lnk";
-      MakeShortcutFile(shortcut, name, target, parameters, workingDir, iconFile, icon.IconIndex);
-      SHChangeNotify(SHCNE_CREATE, SHCNF_PATH, shortcut.c_str(), nullptr);
-      run_.Changes.Add(lkFile, {shortcut}, lpNotifyDelete);
+      if (MakeShortcut(shortcut, name, target, parameters, workingDir, iconFile, icon.IconIndex)) {
+        SHChangeNotify(SHCNE_CREATE, SHCNF_PATH, shortcut.c_str(), nullptr);
+        run_.Changes.Add(lkFile, {shortcut}, lpNotifyDelete);
+      }
     }
     run_.Progress.Advance(kEntryGroupShare);
   }
 
 private:
+  // A shortcut that cannot be made is offered like the other entries;
+  // false when it is skipped.
+  static bool MakeShortcut(const std::string& shortcut, const std::string& name, const std::string& target,
+                           const std::string& parameters, const std::string& workingDir, const std::string& iconFile,
+                           int32_t iconIndex);
+
   TInstallRun& run_;
   std::string folder_, groupFolder_;
   std::unique_ptr<TDDE> dde_;
   std::unique_ptr<TProgmanConversation> progman_;
 };
-
-const char kEntryRetry[] = "Click Retry to try again, Ignore to skip this entry, or Abort to cancel installation.";
-
-// Abort gives up; true for Retry.
-bool AskRetry(int answer) {
-  if (answer == IDABORT) throw EAbort();
-  return answer == IDRETRY;
-}
 
 // The highest key of `subkey` that does not exist yet ("" when all do).
 std::string FirstMissingKey(HKEY root, const std::string& subkey) {
@@ -232,6 +239,23 @@ TRestore IniBefore(const std::string& file, const std::string& section, const st
   r.SectionExisted = HasName(ReadIniText(nullptr, nullptr, file), section);
   r.Existed = ReadIniValue(section, key, file, r.Data);
   return r;
+}
+
+bool TIconMaker::MakeShortcut(const std::string& shortcut, const std::string& name, const std::string& target,
+                              const std::string& parameters, const std::string& workingDir,
+                              const std::string& iconFile, int32_t iconIndex) {
+  for (;;) {
+    try {
+      MakeShortcutFile(shortcut, name, target, parameters, workingDir, iconFile, iconIndex);
+      return true;
+    } catch (const EAbort&) {
+      throw;
+    } catch (const Exception& e) {
+      if (!AskRetry(ShowMsg(e.Message() + ".\r\n\r\n" + kEntryRetry, "", mkWarning,
+                            MB_ABORTRETRYIGNORE | MB_DEFBUTTON2)))
+        return false;
+    }
+  }
 }
 
 }  // namespace

@@ -628,16 +628,25 @@ TEST(ProgramIcons, ShellLinksReadBackAndRollBack) {
   EXPECT_FALSE(DirExists(group));
   EXPECT_TRUE(robot.Boxes.empty());
 
-  // A link that cannot be saved raises and is not logged.
-  bed.Script.IconList = {{"Missing\\Sub", "{app}\\prog.exe", "", "", "", 0}};
-  try {
-    MakeProgramIcons(bed.Run);
-    ADD_FAILURE() << "no error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(std::string(e.what()).substr(0, 45), "Setup was unable to create the shortcut - " + group.substr(0, 3));
-  }
-  ASSERT_EQ(bed.Changes.Count(), 2u);
-  EXPECT_EQ(bed.Changes.Entries().back().Kind, lkFolder);
+  // A link that cannot be saved is offered for Retry, Ignore (it is left
+  // out) or Abort.
+  bed.Script.IconList = {{"Missing\\Sub", "{app}\\prog.exe", "", "", "", 0}, bare};
+  robot.Answers = {IDRETRY, IDIGNORE};
+  MakeProgramIcons(bed.Run);
+  ASSERT_EQ(robot.Boxes.size(), 2u);
+  const std::string text = "Setup was unable to create the shortcut - " + group + "\\Missing\\Sub.lnk (error 0x";
+  EXPECT_EQ(robot.Boxes[0].Text.substr(0, text.size()), text);
+  EXPECT_EQ(robot.Boxes[0].Text.substr(text.size() + 8),
+            ").\r\n\r\nClick Retry to try again, Ignore to skip this entry, or Abort to cancel installation.");
+  EXPECT_EQ(robot.Boxes[1].Text, robot.Boxes[0].Text);
+  EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_DEFBUTTON2 | MB_ICONEXCLAMATION));
+  ASSERT_EQ(bed.Changes.Count(), 3u);
+  EXPECT_EQ(bed.Changes.Entries().back().GetEntryString(0), group + "\\Bare.lnk");
+  EXPECT_EQ(bed.Progress.Pos, 4000);  // the skipped icon too
+  bed.Changes.Undo(false);
+  EXPECT_FALSE(DirExists(group));
+  robot.Answers = {IDABORT};
+  EXPECT_THROW(MakeProgramIcons(bed.Run), EAbort);
   bed.Changes.Undo(false);
   EXPECT_FALSE(DirExists(group));
 }
