@@ -4,6 +4,7 @@
 #include "Description.h"
 #include "InstallRules.h"
 #include "Main.h"
+#include "FormPalette.h"
 #include "MainForm.h"
 
 #include <algorithm>
@@ -67,6 +68,12 @@ TInstallForm::~TInstallForm() { Changes.Clear(); }
 void TInstallForm::CreateParams(TCreateParams& p) {
   TForm::CreateParams(p);
   p.WndParent = mainForm_.Handle();  // owned by the background window
+}
+
+HPALETTE TInstallForm::GetPalette() const { return mainForm_.GetPalette(); }
+
+void TInstallForm::WndProc(TMessage& m) {
+  if (!HandlePaletteMessage(Handle(), GetPalette(), m)) TForm::WndProc(m);
 }
 
 void TInstallForm::FormCreate(TComponent*) {

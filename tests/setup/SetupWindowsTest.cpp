@@ -739,6 +739,7 @@ TEST(RebootSystem, GoesThroughTheSeamAndReportsAFailure) {
   EXPECT_EQ(robot.ExitCalls, (std::vector<UINT>{EWX_REBOOT}));
   ASSERT_EQ(robot.Boxes.size(), 1u);
   EXPECT_EQ(robot.Boxes[0].Text, "Setup was unable to restart the computer. Please do this manually.");
+  EXPECT_EQ(robot.Boxes[0].Caption, "");  // the seam leaves it to the system
   EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONWARNING));
 }
 
