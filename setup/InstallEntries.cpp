@@ -124,14 +124,16 @@ private:
   std::unique_ptr<TProgmanConversation> progman_;
 };
 
-// The highest key of `subkey` that does not exist yet ("" when all do).
+// The highest key of `subkey` that does not exist yet ("" when all do). A
+// key that cannot be opened for another reason is there.
 std::string FirstMissingKey(HKEY root, const std::string& subkey) {
   for (size_t end = subkey.find('\\');; end = subkey.find('\\', end + 1)) {
     const std::string part = subkey.substr(0, end);
-    HKEY key = nullptr;
-    if (!part.empty()) {
-      if (RegOpenKeyExA(root, part.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return part;
-      RegCloseKey(key);
+    if (!part.empty() && part.back() != '\\') {
+      HKEY key = nullptr;
+      LONG rc = RegOpenKeyExA(root, part.c_str(), 0, KEY_QUERY_VALUE, &key);
+      if (rc == ERROR_SUCCESS) RegCloseKey(key);
+      if (rc == ERROR_FILE_NOT_FOUND) return part;
     }
     if (end == std::string::npos) return {};
   }
@@ -142,7 +144,7 @@ std::string FirstMissingKey(HKEY root, const std::string& subkey) {
 void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
   const std::string key = ExpandDirConstants(entry.Subkey), name = ExpandDirConstants(entry.ValueName);
   // An empty key would write into the root key itself.
-  if (key.empty()) throw Exception("Error creating registry key: the entry names no key");
+  if (key.find_first_not_of('\\') == std::string::npos) throw Exception("Error creating registry key: the entry names no key");
   const HKEY root = RootKeyHandle(entry.RootKey);
   const std::string missing = FirstMissingKey(root, key);
   HKEY handle = nullptr;
@@ -228,14 +230,17 @@ bool ReadIniValue(const std::string& section, const std::string& key, const std:
   return found;
 }
 
-// The INI entry's state before it is written.
+// The INI entry's state before it is written. A file name without a folder
+// is one of the Windows folder, as the profile functions take it.
 TRestore IniBefore(const std::string& file, const std::string& section, const std::string& key) {
   TRestore r;
   r.Kind = TRestore::rsIniValue;
-  r.Path = file;
+  r.Path = file.find_first_of("\\/:") == std::string::npos && !file.empty()
+               ? AddTrailingBackslash(WindowsFolder()) + file
+               : file;
   r.Section = section;
   r.Name = key;
-  r.FileExisted = file.empty() || GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  r.FileExisted = file.empty() || GetFileAttributesA(r.Path.c_str()) != INVALID_FILE_ATTRIBUTES;
   r.SectionExisted = HasName(ReadIniText(nullptr, nullptr, file), section);
   r.Existed = ReadIniValue(section, key, file, r.Data);
   return r;

@@ -727,6 +727,8 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
     RegCloseKey(k);
   }
   const std::string winIni = WindowsFolder() + "\\win.ini";
+  const std::string winOwn = "tidy-Zaderuzo " + std::to_string(GetCurrentProcessId()) + ".ini";
+  DeleteFileA((WindowsFolder() + "\\" + winOwn).c_str());
   const auto filesBefore = SnapshotFolder(bed.App);
   const auto winIniBefore = ReadFileBytes(winIni);
   const auto regBefore = SnapshotRegistry(HKEY_CURRENT_USER, base.Path());
@@ -741,6 +743,8 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
       // Entries over what was there: the rollback puts it back.
       {"{app}\\app.ini", "Mixed", "OLD", "changed", 0x02},
       {"{app}\\app.ini", "Keep", "old", "changed", 0x01},
+      // A name without a folder is a file of the Windows folder, made here.
+      {winOwn, "S", "k", "v", 0},
   };
   const std::string k = base.Path();
   bed.Script.RegistryList = {
@@ -783,6 +787,7 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
   ASSERT_TRUE(RegValue(HKEY_CURRENT_USER, k + "\\Values", "empty", type, data));
   EXPECT_EQ(data, "");
   EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, k + "\\KeyOnly"));
+  EXPECT_TRUE(FileExists(WindowsFolder() + "\\" + winOwn));
   EXPECT_FALSE(RegValue(HKEY_CURRENT_USER, k + "\\Odd", "odd", type, data));
   EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, k + "\\Odd"));
 
@@ -797,6 +802,7 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
   EXPECT_TRUE(bed.Changes.Undo(false));
   EXPECT_EQ(SnapshotFolder(bed.App), filesBefore);
   EXPECT_EQ(ReadFileBytes(winIni), winIniBefore);
+  EXPECT_FALSE(FileExists(WindowsFolder() + "\\" + winOwn));
   EXPECT_EQ(SnapshotRegistry(HKEY_CURRENT_USER, base.Path()), regBefore);
   EXPECT_TRUE(robot.Boxes.empty());
 }
