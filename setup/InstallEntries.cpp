@@ -124,18 +124,19 @@ private:
   std::unique_ptr<TProgmanConversation> progman_;
 };
 
-// The highest key of `subkey` that does not exist yet ("" when all do). A
-// key that cannot be opened for another reason is there.
-std::string FirstMissingKey(HKEY root, const std::string& subkey) {
+// The keys of `subkey` that do not exist yet, the highest first. A key
+// that cannot be opened for another reason is there.
+std::vector<std::string> MissingKeys(HKEY root, const std::string& subkey) {
+  std::vector<std::string> missing;
   for (size_t end = subkey.find('\\');; end = subkey.find('\\', end + 1)) {
     const std::string part = subkey.substr(0, end);
     if (!part.empty() && part.back() != '\\') {
       HKEY key = nullptr;
-      LONG rc = RegOpenKeyExA(root, part.c_str(), 0, KEY_QUERY_VALUE, &key);
+      LONG rc = missing.empty() ? RegOpenKeyExA(root, part.c_str(), 0, KEY_QUERY_VALUE, &key) : ERROR_FILE_NOT_FOUND;
       if (rc == ERROR_SUCCESS) RegCloseKey(key);
-      if (rc == ERROR_FILE_NOT_FOUND) return part;
+      if (rc == ERROR_FILE_NOT_FOUND) missing.push_back(part);
     }
-    if (end == std::string::npos) return {};
+    if (end == std::string::npos) return missing;
   }
 }
 
@@ -146,16 +147,17 @@ void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
   // An empty key would write into the root key itself.
   if (key.find_first_not_of('\\') == std::string::npos) throw Exception("Error creating registry key: the entry names no key");
   const HKEY root = RootKeyHandle(entry.RootKey);
-  const std::string missing = FirstMissingKey(root, key);
+  const std::vector<std::string> missing = MissingKeys(root, key);
   HKEY handle = nullptr;
   if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle,
                       nullptr) != ERROR_SUCCESS)
     throw Exception(Format("Error creating registry key: %s", key.c_str()));
-  if (!missing.empty()) {
+  // Each level on its own, so that the rollback deletes the deepest first.
+  for (const std::string& path : missing) {
     TRestore made;
     made.Kind = TRestore::rsNewKey;
     made.Root = root;
-    made.Path = missing;
+    made.Path = path;
     run.Changes.AddRestore(std::move(made));
   }
   TRestore before;

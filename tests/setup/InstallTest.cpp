@@ -761,6 +761,8 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
       RegEntry(HKEY_CURRENT_USER, k, "", rtString, "default", 0x02),
       // A type this Setup does not know writes no value, and logs none.
       RegEntry(HKEY_CURRENT_USER, k + "\\Odd", "odd", 7, "x", 0x01),
+      // Three levels made at once, not logged: each goes again.
+      RegEntry(HKEY_CURRENT_USER, k + "\\Deep\\Er\\Est", "v", rtString, "x", 0),
   };
   TRobot robot;
   WriteIniEntries(bed.Run);
