@@ -124,7 +124,7 @@ TExistingChoice CheckExisting(const TScriptFile& rec, const std::string& dest, s
 const char kFileRetry[] =
     "Click Retry to try again, Ignore to skip this file (not recommended), or Abort to cancel installation.";
 
-// The step-20 box; true for Retry.
+// The box of a failure of one file; true for Retry.
 bool AskFileRetry(const std::string& stage, const Exception& e, const std::string& dest) {
   std::string text = stage.empty() ? std::string() : stage + "\r\n\r\n";
   text += e.Message() + "\r\n\r\n" + kFileRetry;

@@ -147,19 +147,19 @@ void WriteRegistryEntry(TInstallRun& run, const TScriptRegEntry& entry) {
   // An empty key would write into the root key itself.
   if (key.find_first_not_of('\\') == std::string::npos) throw Exception("Error creating registry key: the entry names no key");
   const HKEY root = RootKeyHandle(entry.RootKey);
-  const std::vector<std::string> missing = MissingKeys(root, key);
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS)
-    throw Exception(Format("Error creating registry key: %s", key.c_str()));
-  // Each level on its own, so that the rollback deletes the deepest first.
-  for (const std::string& path : missing) {
+  // Each level on its own, so that the rollback deletes the deepest first;
+  // noted before the key is made, since a failure may leave some levels.
+  for (const std::string& path : MissingKeys(root, key)) {
     TRestore made;
     made.Kind = TRestore::rsNewKey;
     made.Root = root;
     made.Path = path;
     run.Changes.AddRestore(std::move(made));
   }
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS)
+    throw Exception(Format("Error creating registry key: %s", key.c_str()));
   TRestore before;
   before.Kind = TRestore::rsRegValue;
   before.Root = root;
