@@ -219,8 +219,10 @@ void TUndoWalk::Restore(const TRestore& r) {
       if (!DeleteInstalledFile(r.Path, false)) Result = false;
       break;
     case TRestore::rsNewKey: {
-      TRegKey key;
-      if (RegOpenKeyExA(r.Root, r.Path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) break;
+      {
+        TRegKey key;
+        if (RegOpenKeyExA(r.Root, r.Path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) break;
+      }
       if (!DeleteRegistryKeyTree(r.Root, r.Path)) Result = false;
       break;
     }
