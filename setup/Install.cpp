@@ -54,19 +54,30 @@ private:
   std::string name_;
 };
 
-// Puts `from` in place of the existing `to`, which stays as it was when
-// that fails: an atomic replace on NT; elsewhere the old file is moved
-// aside first and moved back on failure. Returns 0 or the system error.
-DWORD ReplaceExisting(const std::string& from, const std::string& to) {
-  if (IsNTPlatform()) return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
-  std::string aside = MakeTempFileName(ExtractFilePath(to));
+// Puts `from` in place of the existing `to` and keeps the old file as
+// `kept`, for a rollback to put back; `to` stays as it was when that
+// fails. On NT a copy is kept and the file replaced at once; elsewhere
+// the old file is moved aside. Returns 0 or the system error.
+DWORD ReplaceExisting(const std::string& from, const std::string& to, std::string& kept) {
+  const std::string aside = MakeTempFileName(ExtractFilePath(to));
+  kept.clear();
+  if (IsNTPlatform()) {
+    if (!CopyFileA(to.c_str(), aside.c_str(), TRUE)) return GetLastError();
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      DWORD code = GetLastError();
+      DeleteFileA(aside.c_str());
+      return code;
+    }
+    kept = aside;
+    return 0;
+  }
   if (!MoveFileA(to.c_str(), aside.c_str())) return GetLastError();
   if (!MoveFileA(from.c_str(), to.c_str())) {
     DWORD code = GetLastError();
     MoveFileA(aside.c_str(), to.c_str());
     return code;
   }
-  DeleteFileA(aside.c_str());
+  kept = aside;
   return 0;
 }
 
@@ -110,10 +121,59 @@ TExistingChoice CheckExisting(const TScriptFile& rec, const std::string& dest, s
   return TExistingChoice::Copy;
 }
 
+const char kFileRetry[] =
+    "Click Retry to try again, Ignore to skip this file (not recommended), or Abort to cancel installation.";
+
+// The box of a failure of one file; true for Retry.
+bool AskFileRetry(const std::string& stage, const Exception& e, const std::string& dest) {
+  std::string text = stage.empty() ? std::string() : stage + "\r\n\r\n";
+  text += e.Message() + "\r\n\r\n" + kFileRetry;
+  int answer = ShowMsg(text, dest, mkWarning, MB_ABORTRETRYIGNORE | MB_DEFBUTTON2);
+  if (answer == IDABORT) throw EAbort();
+  return answer == IDRETRY;
+}
+
+// What one attempt left at the destination.
+struct TPlacedFile {
+  std::string Dest, PendingTemp;
+  bool Existed = false;
+  bool Copied = false;  // the file (or its pending copy) is in place
+};
+
+// Raises the shared count of a file the attempt installed or kept. A
+// failure is offered like any other of the file; Retry counts again as the
+// file was before the install, Ignore leaves it logged as a plain file.
+void CountSharedFile(TInstallRun& run, uint8_t options, const TPlacedFile& f) {
+  const int32_t registered = options & foRegisterServer ? lpRegistered : 0;
+  for (;;) {
+    try {
+      TRestore before;
+      before.Kind = TRestore::rsRegValue;
+      before.Root = HKEY_LOCAL_MACHINE;
+      before.Path = kSharedDllsKey;
+      before.Name = f.Dest;
+      before.Existed = ReadRegistryValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, f.Dest, before.Type, before.Data);
+      RaiseSharedFileCount(f.Dest, f.Existed);
+      run.Changes.AddRestore(std::move(before));
+      run.Changes.AddForUninstall(lkFile, {f.Dest, f.PendingTemp}, lpShared | registered);
+      return;
+    } catch (const EAbort&) {
+      throw;
+    } catch (const Exception& e) {
+      if (AskFileRetry("", e, f.Dest)) continue;
+      if (f.Copied && !(options & (foUninstallLogName | foNeverUninstall)))
+        run.Changes.AddForUninstall(lkFile, {f.Dest, f.PendingTemp}, (f.Existed ? lpExisted : 0) | registered);
+      return;
+    }
+  }
+}
+
 void InstallFile(TInstallRun& run, const TScriptFile& rec, const TScriptFileLocation& loc) {
   const uint8_t options = rec.FileOptions;
   TTempFile temp;
   bool moved = false;  // the copy moved the bar
+  TPlacedFile placed;
+  bool done = false;  // the attempt ended without error
   for (;;) {
     std::string stage, dest;
     temp.Delete();
@@ -157,9 +217,10 @@ void InstallFile(TInstallRun& run, const TScriptFile& rec, const TScriptFileLoca
         SetFileTime(sink.Handle(), &time, nullptr, &time);
         sink.Close();
 
+        std::string kept;
         if (existed) {
           stage = kDeleteExisting;
-          if (DWORD code = ReplaceExisting(temp.Name(), dest)) {
+          if (DWORD code = ReplaceExisting(temp.Name(), dest, kept)) {
             if (!(options & foRestartReplace) || (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION))
               throw EInOutError(code, dest);
             stage = kRestartReplaceFailed;
@@ -173,19 +234,31 @@ void InstallFile(TInstallRun& run, const TScriptFile& rec, const TScriptFileLoca
         }
         temp.Release();
         stage.clear();
+        // In place: from here a rollback takes it back, whatever the log says.
+        TRestore restore;
+        restore.Path = dest;
+        if (pending) {
+          restore.Kind = TRestore::rsTempFile;
+          restore.Path = pendingTemp;
+        } else if (existed) {
+          restore.Kind = TRestore::rsKeptFile;
+          restore.Copy = kept;
+        } else {
+          restore.Kind = TRestore::rsNewFile;
+          restore.Registered = (options & foRegisterServer) != 0;
+        }
+        // A new file that is never uninstalled stays, as the log would keep it.
+        if (existed || !(options & foNeverUninstall)) run.Changes.AddRestore(std::move(restore));
         if (!(options & (foUninstallLogName | foNeverUninstall | foSharedFile)))
-          run.Changes.Add(lkFile, {dest, pendingTemp},
-                          (existed ? lpExisted : 0) | (options & foRegisterServer ? lpRegistered : 0));
+          run.Changes.AddForUninstall(lkFile, {dest, pendingTemp},
+                                      (existed ? lpExisted : 0) | (options & foRegisterServer ? lpRegistered : 0));
       }
       if ((options & foRegisterServer) && !pending) {
         stage.clear();
         RegisterLibrary(dest);
       }
-      if ((options & foSharedFile) && IsWindows4OrLater()) {
-        stage.clear();
-        AddSharedFileRef(dest, existed);
-        run.Changes.Add(lkFile, {dest, pendingTemp}, options & foRegisterServer ? lpShared | lpRegistered : lpShared);
-      }
+      placed = {dest, pendingTemp, existed, choice == TExistingChoice::Copy};
+      done = true;
       break;
     } catch (const EAbort&) {
       throw;
@@ -194,14 +267,10 @@ void InstallFile(TInstallRun& run, const TScriptFile& rec, const TScriptFileLoca
       // The bar goes back to where the attempt began: a retried copy moves it again.
       run.Progress.SetPosition(barBefore);
       moved = false;
-      std::string text = stage.empty() ? std::string() : stage + "\r\n\r\n";
-      text += e.Message() + "\r\n\r\nClick Retry to try again, Ignore to skip this file (not recommended), or Abort "
-                            "to cancel installation.";
-      int answer = ShowMsg(text, dest, mkWarning, MB_ABORTRETRYIGNORE | MB_DEFBUTTON2);
-      if (answer == IDABORT) throw EAbort();
-      if (answer != IDRETRY) break;
+      if (!AskFileRetry(stage, e, dest)) break;
     }
   }
+  if (done && (options & foSharedFile) && IsWindows4OrLater()) CountSharedFile(run, options, placed);
   if (!moved) run.Progress.Advance(rec.CompressedSize);
   run.Progress.PollCancel();
 }
@@ -326,6 +395,8 @@ void RegisterLibrary(const std::string& path) {
     if (answer != IDRETRY) return;
   }
 }
+
+std::function<void(const std::string& path, bool existed)> RaiseSharedFileCount = AddSharedFileRef;
 
 void AddSharedFileRef(const std::string& path, bool existed) {
   HKEY key = nullptr;

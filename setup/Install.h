@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // What the steps report to the install window.
@@ -90,7 +91,10 @@ void ReplaceAtReboot(const std::string& temporary, const std::string& destinatio
 void RegisterLibrary(const std::string& path);
 // One more user of a shared file under SharedDLLs.
 void AddSharedFileRef(const std::string& path, bool existed);
-// Creates the shell link; raises when it cannot be saved.
+// What the file step calls to raise a shared count (a test stands in one
+// that fails).
+extern std::function<void(const std::string& path, bool existed)> RaiseSharedFileCount;
+// Creates the shell link; raises when it cannot be made or saved.
 void MakeShortcutFile(const std::string& shortcut, const std::string& description, const std::string& target,
                       const std::string& parameters, const std::string& workingDir, const std::string& iconFile,
                       int32_t iconIndex);

@@ -4,6 +4,7 @@
 #include "Description.h"
 #include "InstallRules.h"
 #include "Main.h"
+#include "FormPalette.h"
 #include "MainForm.h"
 
 #include <algorithm>
@@ -69,6 +70,12 @@ void TInstallForm::CreateParams(TCreateParams& p) {
   p.WndParent = mainForm_.Handle();  // owned by the background window
 }
 
+HPALETTE TInstallForm::GetPalette() const { return mainForm_.GetPalette(); }
+
+void TInstallForm::WndProc(TMessage& m) {
+  if (!HandlePaletteMessage(Handle(), GetPalette(), m)) TForm::WndProc(m);
+}
+
 void TInstallForm::FormCreate(TComponent*) {
   RECT client;
   GetClientRect(mainForm_.Handle(), &client);
@@ -93,7 +100,7 @@ void TInstallForm::Run() {
 void TInstallForm::RunInstall() {
   try {
     PerformInstall(Install);
-    Changes.Clear();  // nothing of this run is rolled back from here on
+    Changes.Commit();  // nothing of this run is rolled back from here on
     Finished = true;
     if (IWizardWindow* wizard = mainForm_.WizardForm())
       wizard->ShowInstCheck(mainForm_.YesLabel->Caption() == "Installed");

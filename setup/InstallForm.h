@@ -47,12 +47,16 @@ public:
   void PollCancel() override;
   void MarkUpdateInstalled() override;
 
+  // The background window's palette.
+  HPALETTE GetPalette() const;
+
   void FormCreate(TComponent* sender);
   void FormCloseQuery(TComponent* sender, bool& canClose);
   void CancelButtonClick(TComponent* sender);
 
 protected:
   void CreateParams(TCreateParams& p) override;
+  void WndProc(TMessage& m) override;
 
 private:
   int64_t position_ = 0, maximum_ = 0;

@@ -365,6 +365,7 @@ void RunProgram(const std::string& file, const std::string& parameters, bool wai
 
 void RebootSystem() {
   auto fail = [] {
+    // No caption of its own: the system's default one.
     Seam().ShowBox(nullptr, "Setup was unable to restart the computer. Please do this manually.", "",
                    MB_OK | MB_ICONWARNING);
   };

@@ -63,22 +63,27 @@ end
 const char* FolderWord() { return IsWindows4OrLater() ? "folder" : "directory"; }
 
 // The disk picture: the floppy picture at 48 x 48 on the dialog's colour.
+// The key colour is replaced at the picture's own size, then the picture
+// is scaled pixel by pixel, so no blend of the key is left at the edges.
 void LoadDiskPicture(TImage& image, TColor back) {
   std::string name = std::string("NFC_FLOPPY") + (IsWindows4OrLater() ? "95" : "");
-  auto bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 48, 48, 0));
+  auto bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
   if (!bitmap) return;
-  TBitmap& picture = image.Picture();
-  picture.SetSize(48, 48);
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
   HDC source = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(source, bitmap);
-  BitBlt(picture.DC(), 0, 0, 48, 48, source, 0, 0, SRCCOPY);
+  const COLORREF fill = ColorToRGB(back);
+  for (int y = 0; y < info.bmHeight; ++y)
+    for (int x = 0; x < info.bmWidth; ++x)
+      if (GetPixel(source, x, y) == RGB(255, 0, 255)) ::SetPixel(source, x, y, fill);
+  TBitmap& picture = image.Picture();
+  picture.SetSize(48, 48);
+  SetStretchBltMode(picture.DC(), COLORONCOLOR);
+  StretchBlt(picture.DC(), 0, 0, 48, 48, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
   SelectObject(source, old);
   DeleteDC(source);
   DeleteObject(bitmap);
-  COLORREF fill = ColorToRGB(back);
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 48; ++x)
-      if (GetPixel(picture.DC(), x, y) == RGB(255, 0, 255)) ::SetPixel(picture.DC(), x, y, fill);
   image.Invalidate();
 }
 

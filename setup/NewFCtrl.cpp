@@ -157,32 +157,40 @@ void TNewDriveComboBox::BuildList() {
     std::string root = std::string(1, letter) + ":\\";
     UINT type = GetDriveTypeA(root.c_str());
     if (textCase_ == TTextCase::tcUpperCase) letter = UpperChar(letter);
-    std::string drive = std::string(1, letter) + ":";
-    std::string label;
-    VolumeInfo(root, &label, nullptr);
-    int kind = dkFixed;
-    std::string text;
-    switch (type) {
-      case DRIVE_REMOVABLE:
-        kind = dkRemovable;
-        text = drive;
-        break;
-      case DRIVE_REMOTE: {
-        kind = dkNetwork;
-        char name[MAX_PATH + 1] = "";
-        DWORD size = sizeof name;
-        std::string connection = WNetGetConnectionA(drive.c_str(), name, &size) == NO_ERROR ? name : label;
-        text = drive + " " + CaseLike(connection, letter);
-        break;
-      }
-      case DRIVE_CDROM: kind = dkCDROM; break;
-      case DRIVE_RAMDISK: kind = dkRAM; break;
-      default: kind = dkFixed; break;
-    }
-    if (text.empty()) text = drive + " " + CaseLike(label, letter);
-    kinds_.push_back(kind);
-    AddItem(text);
+    const std::string drive = std::string(1, letter) + ":";
+    TDriveItem item = MakeDriveItem(
+        type, letter,
+        [&root] {
+          std::string label;
+          VolumeInfo(root, &label, nullptr);
+          return label;
+        },
+        [&drive](std::string& name) {
+          char buf[MAX_PATH + 1] = "";
+          DWORD size = sizeof buf;
+          if (WNetGetConnectionA(drive.c_str(), buf, &size) != NO_ERROR) return false;
+          name = buf;
+          return true;
+        });
+    kinds_.push_back(item.Kind);
+    AddItem(item.Text);
   }
+}
+
+TDriveItem MakeDriveItem(UINT type, char letter, const std::function<std::string()>& volumeLabel,
+                         const std::function<bool(std::string&)>& connection) {
+  const std::string drive = std::string(1, letter) + ":";
+  switch (type) {
+    case DRIVE_REMOVABLE: return {drive, dkRemovable};  // its label would spin a floppy up
+    case DRIVE_REMOTE: {
+      std::string name;
+      if (!connection(name)) name = volumeLabel();
+      return {drive + " " + CaseLike(name, letter), dkNetwork};
+    }
+    default: break;
+  }
+  const int kind = type == DRIVE_CDROM ? dkCDROM : type == DRIVE_RAMDISK ? dkRAM : dkFixed;
+  return {drive + " " + CaseLike(volumeLabel(), letter), kind};
 }
 
 void TNewDriveComboBox::SelectDriveItem(char letter) {

@@ -4,6 +4,7 @@
 #include "NewFCtrlPaths.h"
 #include "StdCtrls.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,16 @@ private:
 
 // Drive kinds, the item values of the drive picker.
 enum TDriveKind { dkRemovable = 0, dkFixed = 1, dkNetwork = 2, dkCDROM = 3, dkRAM = 4 };
+
+// One line of the drive list: the letter (in the case given) with the
+// volume label or network name, and the drive's kind. The label and the
+// connection are asked only where shown: never for a removable drive.
+struct TDriveItem {
+  std::string Text;
+  int Kind;
+};
+TDriveItem MakeDriveItem(UINT type, char letter, const std::function<std::string()>& volumeLabel,
+                         const std::function<bool(std::string&)>& connection);
 enum class TTextCase { tcLowerCase, tcUpperCase };
 TZ_ENUM_NAMES(TTextCase, "tcLowerCase", "tcUpperCase")
 

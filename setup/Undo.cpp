@@ -48,6 +48,7 @@ public:
   bool Result = true;
 
   void Act(const TLogEntry& e);
+  void Restore(const TRestore& r);
 
 private:
   void Folder(const TLogEntry& e);
@@ -187,14 +188,80 @@ void TUndoWalk::RegKeyIfEmpty(const TLogEntry& e) {
   if (subkeys == 0 && values == 0 && !subkey.empty() && !DeleteRegistryKeyTree(root, subkey)) Result = false;
 }
 
+// Moves the kept copy back over what the install put in its place.
+bool PutBack(const std::string& copy, const std::string& path) {
+  if (!FileOrFolderExists(copy)) return false;
+  if (IsNTPlatform()) return MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  if (FileOrFolderExists(path) && !DeleteFileA(path.c_str())) return false;
+  return MoveFileA(copy.c_str(), path.c_str()) != FALSE;
+}
+
+void DeleteIniKey(const std::string& file, const std::string& section, const char* key) {
+  if (file.empty()) WriteProfileStringA(section.c_str(), key, nullptr);
+  else WritePrivateProfileStringA(section.c_str(), key, nullptr, file.c_str());
+}
+
+bool IniFileHasSections(const std::string& file) {
+  char names[4] = "";
+  return GetPrivateProfileSectionNamesA(names, sizeof names, file.c_str()) > 0 && names[0] != '\0';
+}
+
+void TUndoWalk::Restore(const TRestore& r) {
+  switch (r.Kind) {
+    case TRestore::rsKeptFile:
+      if (!PutBack(r.Copy, r.Path)) Result = false;
+      break;
+    case TRestore::rsNewFile:
+      if (r.Registered && FileOrFolderExists(r.Path) && !UnregisterLibrary(r.Path)) Result = false;
+      if (!DeleteInstalledFile(r.Path, false)) Result = false;
+      break;
+    case TRestore::rsTempFile:
+      if (!DeleteInstalledFile(r.Path, false)) Result = false;
+      break;
+    case TRestore::rsNewKey: {
+      {
+        TRegKey key;
+        if (RegOpenKeyExA(r.Root, r.Path.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) break;
+      }
+      if (!DeleteRegistryKeyTree(r.Root, r.Path)) Result = false;
+      break;
+    }
+    case TRestore::rsRegValue: {
+      TRegKey key;
+      if (RegOpenKeyExA(r.Root, r.Path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) {
+        if (r.Existed) Result = false;
+        break;
+      }
+      LONG rc = ERROR_SUCCESS;
+      if (r.Existed)
+        rc = RegSetValueExA(key.Get(), r.Name.c_str(), 0, r.Type, reinterpret_cast<const BYTE*>(r.Data.data()),
+                            static_cast<DWORD>(r.Data.size()));
+      else if (RegistryValueExists(key.Get(), r.Name))
+        rc = RegDeleteValueA(key.Get(), r.Name.c_str());
+      if (rc != ERROR_SUCCESS) Result = false;
+      break;
+    }
+    case TRestore::rsIniValue:
+      if (r.Existed) {
+        if (!WriteIniValue(r.Section, r.Name, r.Data, r.Path)) Result = false;
+        break;
+      }
+      DeleteIniKey(r.Path, r.Section, r.Name.c_str());
+      if (!r.SectionExisted && IsIniSectionEmpty(r.Section, r.Path)) DeleteIniKey(r.Path, r.Section, nullptr);
+      // A file the run made goes again once it holds nothing.
+      if (!r.FileExisted && !r.Path.empty() && !IniFileHasSections(r.Path) && !DeleteInstalledFile(r.Path, false))
+        Result = false;
+      break;
+  }
+}
+
 }  // namespace
 
 bool TUndoChanges::Undo(bool interactive) {
   TUndoWalk walk(interactive);
-  while (!Empty()) {
-    TLogEntry e = TakeLast();
+  auto guarded = [&walk](auto&& act) {
     try {
-      walk.Act(e);
+      act();
     } catch (const EAbort&) {
       walk.Result = false;
     } catch (const std::exception& x) {
@@ -202,8 +269,67 @@ bool TUndoChanges::Undo(bool interactive) {
       walk.Result = false;
       Seam().ShowBox(nullptr, std::string(x.what()) + ".", "Uninstall", MB_OK | MB_ICONSTOP);
     }
+  };
+  while (!Empty() || !restores_.empty()) {
+    if (!restores_.empty() && restores_.back().first >= Count()) {
+      TRestore r = std::move(restores_.back().second);
+      restores_.pop_back();
+      if (!interactive) guarded([&] { walk.Restore(r); });
+      continue;
+    }
+    const size_t index = Count() - 1;
+    TLogEntry e = TakeLast();
+    if (uninstallOnly_.erase(index) && !interactive) continue;
+    guarded([&] { walk.Act(e); });
   }
+  uninstallOnly_.clear();
   return walk.Result;
+}
+
+void TUndoChanges::AddRestore(TRestore restore) { restores_.emplace_back(Count(), std::move(restore)); }
+
+void TUndoChanges::AddForUninstall(uint8_t kind, std::initializer_list<std::string> texts, int32_t param) {
+  const size_t index = Count();
+  uninstallOnly_.insert(index);
+  try {
+    Add(kind, texts, param);
+  } catch (...) {
+    if (Count() <= index) uninstallOnly_.erase(index);  // not added after all
+    throw;
+  }
+}
+
+void TUndoChanges::Commit() {
+  for (const auto& [logged, r] : restores_)
+    if (r.Kind == TRestore::rsKeptFile) {
+      SetFileAttributesA(r.Copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(r.Copy.c_str());
+    }
+  Clear();
+}
+
+void TUndoChanges::Clear() {
+  TChangeLog::Clear();
+  restores_.clear();
+  uninstallOnly_.clear();
+}
+
+bool ReadRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                       std::string& data) {
+  TRegKey key;
+  data.clear();
+  if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return false;
+  for (;;) {
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG rc = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type,
+                               data.empty() ? nullptr : reinterpret_cast<BYTE*>(data.data()), &size);
+    if (rc == ERROR_SUCCESS && (!data.empty() || size == 0)) {
+      data.resize(size);
+      return true;
+    }
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return false;
+    data.assign(size, '\0');  // the size, or a larger one written meanwhile
+  }
 }
 
 void TUndoChanges::SaveToFile(const std::string& fileName) const {

@@ -6,6 +6,7 @@
 #include "Description.h"
 #include "Guards.h"
 #include "Main.h"
+#include "FormPalette.h"
 #include "MainForm.h"
 #include "MainFormPaint.h"
 #include "Seam.h"
@@ -456,7 +457,14 @@ bool TWizardForm::HasLicense() const { return !main_.Script.LicenseText.empty();
 bool TWizardForm::HasInfoBefore() const { return !main_.Script.InfoBeforeText.empty(); }
 bool TWizardForm::HasInfoAfter() const { return !main_.Script.InfoAfterText.empty(); }
 
+HPALETTE TWizardForm::GetPalette() const { return main_.GetPalette(); }
+
+void TWizardForm::WndProc(TMessage& m) {
+  if (!HandlePaletteMessage(Handle(), GetPalette(), m)) TForm::WndProc(m);
+}
+
 void TWizardForm::PaintWelcome(TCanvas& canvas) {
+  TPaletteSelection palette(canvas.Handle(), GetPalette());
   RECT r{0, 0, WelcomePaintBox->Width(), WelcomePaintBox->Height()};
   canvas.Font.Assign(Font());
   canvas.Brush.SetStyle(TBrushStyle::bsClear);
@@ -465,6 +473,7 @@ void TWizardForm::PaintWelcome(TCanvas& canvas) {
 }
 
 void TWizardForm::PaintIcon(TCanvas& canvas) {
+  TPaletteSelection palette(canvas.Handle(), GetPalette());
   HICON icon = Application().Icon().Empty() ? LoadIconA(nullptr, IDI_APPLICATION) : Application().Icon().Handle();
   canvas.DrawIcon(0, 0, icon, 32, 32);
 }
@@ -638,12 +647,22 @@ void TWizardForm::BrowseButtonClick(TComponent*) {
   if (ChooseDirForm->ShowModal() == mrOk) DirEdit->SetText(ChooseDirForm->TheEdit->Text());
 }
 
+namespace {
+
+// Lower case in the system code page, not for A to Z only.
+std::string AnsiLowerCase(std::string text) {
+  if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+}  // namespace
+
 void TWizardForm::GroupEditChange(TComponent*) {
   if (syncingGroup_) return;
-  const std::string text = LowerCase(GroupEdit->Text());
+  const std::string text = AnsiLowerCase(GroupEdit->Text());
   int found = -1;
   for (int i = 0; i < GroupList->ItemCount() && found < 0; ++i)
-    if (LowerCase(GroupList->Items()[static_cast<size_t>(i)]) == text) found = i;
+    if (AnsiLowerCase(GroupList->Items()[static_cast<size_t>(i)]) == text) found = i;
   GroupList->SetItemIndex(found);
 }
 

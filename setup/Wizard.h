@@ -66,6 +66,9 @@ public:
   bool YesRadioChecked() override { return YesRadio->Checked(); }
   bool ShowReadmeChecked() override { return ShowReadmeCheck->Checked(); }
 
+  // The background window's palette.
+  HPALETTE GetPalette() const;
+
   void NextButtonClick(TComponent* sender);
   void BackButtonClick(TComponent* sender);
   void CancelButtonClick(TComponent* sender);
@@ -77,6 +80,7 @@ public:
 
 protected:
   void CreateParams(TCreateParams& p) override;
+  void WndProc(TMessage& m) override;
 
 private:
   void PaintWelcome(TCanvas& canvas);

@@ -25,7 +25,7 @@ ISeam* SetSeam(ISeam* seam) {
 }
 
 int TRealSeam::ShowBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  return MessageBoxA(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), flags);
 }
 
 bool TRealSeam::OpenFileDialog(OPENFILENAMEA& ofn) { return GetOpenFileNameA(&ofn) != FALSE; }

@@ -12,7 +12,8 @@ class ISeam {
 public:
   virtual ~ISeam() = default;
 
-  // MessageBoxA: returns IDOK, IDYES, ...
+  // MessageBoxA: returns IDOK, IDYES, ... An empty caption gives the
+  // system's default one.
   virtual int ShowBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
   // GetOpenFileNameA / GetSaveFileNameA.
   virtual bool OpenFileDialog(OPENFILENAMEA& ofn) = 0;

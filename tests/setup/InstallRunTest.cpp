@@ -308,42 +308,62 @@ TEST(InstallRun, EndToEndThroughTheWizard) {
   delete wizard;
 }
 
+// What the sample finds already there: a key and a value under its
+// registry key, values in the key its entries delete as a whole, INI keys
+// in its sections, and files of the names it installs.
+void PlantExisting(const TSampleSetup& sample) {
+  auto setValue = [](const std::string& key, const char* name, const std::string& data) {
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(k);
+  };
+  setValue(sample.RegKey + "\\Existing", "mine", "the user's");
+  setValue(sample.RegKey, "Path", "the user's path");
+  setValue(sample.RegKey + "\\Tree", "Bin", "the user's text");
+  WriteFileBytes(sample.App + "\\Sample.ini", "[Settings]\r\nPath=C:\\Old\r\nOther=1\r\n[Whole]\r\nMine=2\r\n");
+  WriteFileBytes(sample.App + "\\Shared.dll", "the user's shared library");
+  WriteFileBytes(sample.App + "\\Readme.txt", "the user's notes");
+}
+
 TEST(InstallRun, RollbackAfterAFailureAtEveryChange) {
-  TLoadedRun run;
-  ASSERT_TRUE(run.Loaded);
-  const auto before = run.Sample.Snapshot();
-  size_t k = 1;
-  for (;; ++k) {
-    SCOPED_TRACE("failing after change " + std::to_string(k));
-    TInstallForm form(&Application(), run.Main);
-    form.Changes.OnAdd = [k](size_t count) {
-      if (count == k) throw EAbort();
-    };
-    form.RunInstall();
-    if (!Application().Terminated()) {
-      // Past the last change: the install went through.
-      EXPECT_TRUE(form.Finished);
-      EXPECT_EQ(form.Position(), InstallProgressMaximum(run.Script));
-      break;
+  for (bool existing : {false, true}) {
+    SCOPED_TRACE(existing ? "over what was there" : "on a clean machine");
+    TLoadedRun run;
+    ASSERT_TRUE(run.Loaded);
+    if (existing) PlantExisting(run.Sample);
+    const auto before = run.Sample.Snapshot();
+    size_t k = 1;
+    for (;; ++k) {
+      SCOPED_TRACE("failing after change " + std::to_string(k));
+      TInstallForm form(&Application(), run.Main);
+      form.Changes.OnAdd = [k](size_t count) {
+        if (count == k) throw EAbort();
+      };
+      form.RunInstall();
+      if (!Application().Terminated()) {
+        // Past the last change: the install went through.
+        EXPECT_TRUE(form.Finished);
+        EXPECT_EQ(form.Position(), InstallProgressMaximum(run.Script));
+        break;
+      }
+      Application().ResetTerminated();
+      EXPECT_FALSE(form.Finished);
+      EXPECT_TRUE(form.Changes.Empty());
+      EXPECT_TRUE(form.Changes.Restores().empty());
+      // Only the never-uninstalled file stays.
+      auto after = run.Sample.Snapshot();
+      after.erase("app:Never.txt");
+      EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
+      ASSERT_LT(k, 40u);
     }
-    Application().ResetTerminated();
-    EXPECT_FALSE(form.Finished);
-    EXPECT_TRUE(form.Changes.Empty());
-    auto after = run.Sample.Snapshot();
-    // What the log cannot know stays: the file the install overwrote keeps
-    // its new content, a never-uninstalled file stays, and so does the INI
-    // file the entries were written to, emptied.
-    if (after.count("app:Data\\Old.txt")) after["app:Data\\Old.txt"] = "old";
-    after.erase("app:Never.txt");
-    if (after.count("app:Sample.ini")) {
-      EXPECT_EQ(Trim(after["app:Sample.ini"]), "");
-      after.erase("app:Sample.ini");
-    }
-    EXPECT_EQ(Differences(before, after), std::vector<std::string>{});
-    ASSERT_LT(k, 40u);
+    EXPECT_EQ(k, 21u);  // 20 changes logged, then the log is written
+    EXPECT_TRUE(run.Robot.Boxes.empty());
+    // The install that went through left no kept copies.
+    for (const auto& [name, content] : SnapshotFolder(run.Sample.App))
+      EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
   }
-  EXPECT_EQ(k, 21u);  // 20 changes logged, then the log is written
-  EXPECT_TRUE(run.Robot.Boxes.empty());
 }
 
 TEST(InstallRun, CancelDuringTheCopyRollsBackSilently) {

@@ -180,12 +180,52 @@ TEST(InstallFiles, OverwriteRules) {
     } else {
       EXPECT_TRUE(bed.Changes.Empty());
     }
-    EXPECT_EQ(TempFiles(bed.App), std::vector<std::string>{});
+    // A replaced file is kept beside it until the install ends.
+    EXPECT_EQ(TempFiles(bed.App).size(), r.replaced && r.existing != exNone ? 1u : 0u);
     // Kept files move the bar by their compressed size, copied ones by what was read.
     if (!r.aborted) {
       EXPECT_EQ(bed.Progress.Pos, bed.File(0).CompressedSize);
     }
+    // The rollback leaves the folder as it was.
+    EXPECT_TRUE(bed.Changes.Undo(false));
+    EXPECT_EQ(TempFiles(bed.App), std::vector<std::string>{});
+    if (r.existing == exNone) EXPECT_FALSE(FileExists(dest));
+    else EXPECT_EQ(ReadFileBytes(dest), old);
     SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST(InstallFiles, ReplacedFilesAreKeptUntilTheInstallEnds) {
+  // Every kind of file that replaces one: logged, never uninstalled, shared.
+  for (uint8_t options : {uint8_t(0), foNeverUninstall, foSharedFile}) {
+    SCOPED_TRACE(static_cast<int>(options));
+    TInstallBed bed;
+    bed.SetFiles({{"{app}\\a.txt", "new a"}, {"{app}\\b.txt", "new b"}});
+    for (size_t i : {0u, 1u}) {
+      bed.File(i).OverwriteMode = omNoVersionCheck;
+      bed.File(i).FileOptions = options;
+    }
+    WriteFileBytes(bed.App + "\\a.txt", "old a");
+    WriteFileBytes(bed.App + "\\b.txt", "old b");
+    const auto before = SnapshotFolder(bed.App);
+    TRobot robot;
+    InstallFiles(bed.Run);
+    EXPECT_EQ(ReadFileBytes(bed.App + "\\a.txt"), "new a");
+    EXPECT_EQ(TempFiles(bed.App).size(), 2u);
+    EXPECT_TRUE(bed.Changes.Undo(false));
+    EXPECT_EQ(SnapshotFolder(bed.App), before);
+
+    // An install that goes through deletes the kept copies.
+    InstallFiles(bed.Run);
+    bed.Changes.Commit();
+    EXPECT_EQ(SnapshotFolder(bed.App),
+              (std::map<std::string, std::string>{{"a.txt", "new a"}, {"b.txt", "new b"}}));
+    EXPECT_TRUE(robot.Boxes.empty());
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      for (const char* name : {"\\a.txt", "\\b.txt"}) RegDeleteValueA(key, (bed.App + name).c_str());
+      RegCloseKey(key);
+    }
   }
 }
 
@@ -419,7 +459,7 @@ TEST(SharedFiles, CountsAndTheirRollback) {
     bool fileAfterRollback;
   } rows[] = {
       {"new file", false, "", omNormal, "4:1", "", false},
-      {"existed without a count", true, "", omNoVersionCheck, "4:2", "4:1", true},
+      {"existed without a count", true, "", omNoVersionCheck, "4:2", "", true},
       {"existed with a text count", true, "sz", omNoVersionCheck, "1:4", "1:3", true},
       {"kept file still counted", true, "dword", omNeverOverwrite, "4:4", "4:3", true},
   };
@@ -458,6 +498,63 @@ TEST(SharedFiles, CountsAndTheirRollback) {
     EXPECT_EQ(FileExists(dest), r.fileAfterRollback);
     RegDeleteValueA(key, dest.c_str());
     RegCloseKey(key);
+  }
+}
+
+// "type:count" of a shared file, "" for none.
+std::string SharedCountOf(const std::string& path) {
+  DWORD type = 0;
+  std::string data;
+  if (!RegValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, path, type, data)) return "";
+  std::optional<TSharedCount> c = ParseSharedCount(type, data);
+  return c ? std::to_string(type) + ":" + std::to_string(c->Count) : "unreadable";
+}
+
+TEST(SharedFiles, AFailedCountIsOfferedAndRolledBack) {
+  if (!IsWindows4OrLater()) GTEST_SKIP();
+  struct Row {
+    const char* name;
+    int answer;
+    std::string count;  // after the install
+    int32_t param;      // of the one entry logged
+  } rows[] = {
+      {"ignore: logged as a plain file", IDIGNORE, "", 0},
+      {"retry: counted as the new file it is", IDRETRY, "4:1", lpShared},
+      {"abort", IDABORT, "", -1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TInstallBed bed;
+    bed.SetFiles({{"{app}\\shared.dll", "shared"}});
+    bed.File(0).FileOptions = foSharedFile;
+    const std::string dest = bed.App + "\\shared.dll";
+    // HKLM cannot be written, once.
+    auto counter = RaiseSharedFileCount;
+    int calls = 0;
+    RaiseSharedFileCount = [&](const std::string& path, bool existed) {
+      if (++calls == 1) throw Exception(std::string("Error opening registry key: ") + kSharedDllsKey);
+      counter(path, existed);
+    };
+    TRobot robot;
+    robot.Answers = {r.answer};
+    if (r.answer == IDABORT) EXPECT_THROW(InstallFiles(bed.Run), EAbort);
+    else InstallFiles(bed.Run);
+    RaiseSharedFileCount = counter;
+    ASSERT_EQ(robot.Boxes.size(), 1u);
+    EXPECT_EQ(robot.Boxes[0].Text, std::string("Error opening registry key: ") + kSharedDllsKey + kFileRetry);
+    EXPECT_EQ(robot.Boxes[0].Caption, dest);
+    EXPECT_EQ(robot.Boxes[0].Flags, kWarnRetry);
+    EXPECT_EQ(SharedCountOf(dest), r.count);
+    if (r.param >= 0) {
+      EXPECT_EQ(ReadFileBytes(dest), "shared");
+      ASSERT_EQ(bed.Changes.Count(), 1u);
+      EXPECT_EQ(bed.Changes.Entries()[0].Param, r.param);
+      EXPECT_EQ(bed.Changes.Entries()[0].GetEntryString(0), dest);
+    }
+    // Nothing of the install stays: no file, no count.
+    EXPECT_TRUE(bed.Changes.Undo(false));
+    EXPECT_FALSE(FileExists(dest));
+    EXPECT_EQ(SharedCountOf(dest), "");
   }
 }
 
@@ -531,16 +628,25 @@ TEST(ProgramIcons, ShellLinksReadBackAndRollBack) {
   EXPECT_FALSE(DirExists(group));
   EXPECT_TRUE(robot.Boxes.empty());
 
-  // A link that cannot be saved raises and is not logged.
-  bed.Script.IconList = {{"Missing\\Sub", "{app}\\prog.exe", "", "", "", 0}};
-  try {
-    MakeProgramIcons(bed.Run);
-    ADD_FAILURE() << "no error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(std::string(e.what()).substr(0, 45), "Setup was unable to create the shortcut - " + group.substr(0, 3));
-  }
-  ASSERT_EQ(bed.Changes.Count(), 2u);
-  EXPECT_EQ(bed.Changes.Entries().back().Kind, lkFolder);
+  // A link that cannot be saved is offered for Retry, Ignore (it is left
+  // out) or Abort.
+  bed.Script.IconList = {{"Missing\\Sub", "{app}\\prog.exe", "", "", "", 0}, bare};
+  robot.Answers = {IDRETRY, IDIGNORE};
+  MakeProgramIcons(bed.Run);
+  ASSERT_EQ(robot.Boxes.size(), 2u);
+  const std::string text = "Setup was unable to create the shortcut - " + group + "\\Missing\\Sub.lnk (error 0x";
+  EXPECT_EQ(robot.Boxes[0].Text.substr(0, text.size()), text);
+  EXPECT_EQ(robot.Boxes[0].Text.substr(text.size() + 8),
+            ").\r\n\r\nClick Retry to try again, Ignore to skip this entry, or Abort to cancel installation.");
+  EXPECT_EQ(robot.Boxes[1].Text, robot.Boxes[0].Text);
+  EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_DEFBUTTON2 | MB_ICONEXCLAMATION));
+  ASSERT_EQ(bed.Changes.Count(), 3u);
+  EXPECT_EQ(bed.Changes.Entries().back().GetEntryString(0), group + "\\Bare.lnk");
+  EXPECT_EQ(bed.Progress.Pos, 4000);  // the skipped icon too
+  bed.Changes.Undo(false);
+  EXPECT_FALSE(DirExists(group));
+  robot.Answers = {IDABORT};
+  EXPECT_THROW(MakeProgramIcons(bed.Run), EAbort);
   bed.Changes.Undo(false);
   EXPECT_FALSE(DirExists(group));
 }
@@ -621,6 +727,8 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
     RegCloseKey(k);
   }
   const std::string winIni = WindowsFolder() + "\\win.ini";
+  const std::string winOwn = "tidy-Zaderuzo " + std::to_string(GetCurrentProcessId()) + ".ini";
+  DeleteFileA((WindowsFolder() + "\\" + winOwn).c_str());
   const auto filesBefore = SnapshotFolder(bed.App);
   const auto winIniBefore = ReadFileBytes(winIni);
   const auto regBefore = SnapshotRegistry(HKEY_CURRENT_USER, base.Path());
@@ -632,6 +740,11 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
       {"{app}\\app.ini", "Whole", "k4", "v4", 0x02},
       {"{app}\\kept.ini", "Keep", "k5", "not logged", 0},
       {"", "tidy-Zaderuzo test", "k6", "v6", 0x01},
+      // Entries over what was there: the rollback puts it back.
+      {"{app}\\app.ini", "Mixed", "OLD", "changed", 0x02},
+      {"{app}\\app.ini", "Keep", "old", "changed", 0x01},
+      // A name without a folder is a file of the Windows folder, made here.
+      {winOwn, "S", "k", "v", 0},
   };
   const std::string k = base.Path();
   bed.Script.RegistryList = {
@@ -643,6 +756,13 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
       RegEntry(HKEY_CURRENT_USER, k + "\\Old", "added", rtString, "y", 0x01),
       RegEntry(HKEY_CURRENT_USER, k + "\\KeyOnly", "", rtNone, "", 0x01),
       RegEntry(HKEY_CURRENT_USER, k + "\\Kept", "v", rtString, "stays", 0),
+      RegEntry(HKEY_CURRENT_USER, k + "\\Old", "there", rtDWord, "\x01\0\0\0"s, 0x01),
+      RegEntry(HKEY_CURRENT_USER, k + "\\Old", "", rtNone, "", 0x02),
+      RegEntry(HKEY_CURRENT_USER, k, "", rtString, "default", 0x02),
+      // A type this Setup does not know writes no value, and logs none.
+      RegEntry(HKEY_CURRENT_USER, k + "\\Odd", "odd", 7, "x", 0x01),
+      // Three levels made at once, not logged: each goes again.
+      RegEntry(HKEY_CURRENT_USER, k + "\\Deep\\Er\\Est", "v", rtString, "x", 0),
   };
   TRobot robot;
   WriteIniEntries(bed.Run);
@@ -669,21 +789,23 @@ TEST(IniAndRegistry, WrittenThenRolledBack) {
   ASSERT_TRUE(RegValue(HKEY_CURRENT_USER, k + "\\Values", "empty", type, data));
   EXPECT_EQ(data, "");
   EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, k + "\\KeyOnly"));
+  EXPECT_TRUE(FileExists(WindowsFolder() + "\\" + winOwn));
+  EXPECT_FALSE(RegValue(HKEY_CURRENT_USER, k + "\\Odd", "odd", type, data));
+  EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, k + "\\Odd"));
 
   std::vector<int> kinds;
   for (const TLogEntry& e : bed.Changes.Entries()) kinds.push_back(e.Kind);
-  EXPECT_EQ(kinds, (std::vector<int>{lkIniEntry, lkIniEntry, lkIniEntry, lkIniSection, lkIniEntry, lkRegKey,
-                                     lkRegValue, lkRegValue, lkRegValue, lkRegValue, lkRegValue, lkRegKeyIfEmpty}));
-  bed.Changes.Undo(false);
-  // What was not logged stays: kept.ini, and the "Kept" key below.
-  auto filesAfter = SnapshotFolder(bed.App);
-  EXPECT_EQ(filesAfter.erase("kept.ini"), 1u);
-  EXPECT_EQ(filesAfter, filesBefore);
+  EXPECT_EQ(kinds, (std::vector<int>{lkIniEntry, lkIniEntry, lkIniEntry, lkIniSection, lkIniEntry, lkIniSection,
+                                     lkIniEntry, lkRegKey, lkRegValue, lkRegValue, lkRegValue, lkRegValue,
+                                     lkRegValue, lkRegKeyIfEmpty, lkRegValue, lkRegKey, lkRegKey,
+                                     lkRegKeyIfEmpty}));
+  // The log keeps its uninstall meaning; the rollback takes back every
+  // write, logged or not, and nothing that was there before.
+  EXPECT_TRUE(bed.Changes.Undo(false));
+  EXPECT_EQ(SnapshotFolder(bed.App), filesBefore);
   EXPECT_EQ(ReadFileBytes(winIni), winIniBefore);
-  auto regAfter = SnapshotRegistry(HKEY_CURRENT_USER, base.Path());
-  regAfter.erase(k + "\\Kept\\");
-  regAfter.erase(k + "\\Kept\\:v");
-  EXPECT_EQ(regAfter, regBefore);
+  EXPECT_FALSE(FileExists(WindowsFolder() + "\\" + winOwn));
+  EXPECT_EQ(SnapshotRegistry(HKEY_CURRENT_USER, base.Path()), regBefore);
   EXPECT_TRUE(robot.Boxes.empty());
 }
 
@@ -694,12 +816,15 @@ TEST(IniAndRegistry, FailuresAskAndAreNotLogged) {
   bed.Script.IniList = {{missing, "S", "k", "v", 0x01}};
   TScriptRegEntry badRoot = RegEntry(HKEY_CURRENT_USER, base.Path(), "v", rtString, "x", 0x01);
   badRoot.RootKey = 0x12345678;
-  bed.Script.RegistryList = {badRoot, RegEntry(HKEY_CURRENT_USER, base.Path(), "v", rtString, "x", 0x01)};
+  // An empty key would name the root key itself.
+  const std::string rootValue = "tidy-Zaderuzo root value " + std::to_string(GetCurrentProcessId());
+  bed.Script.RegistryList = {badRoot, RegEntry(HKEY_CURRENT_USER, "", rootValue, rtString, "x", 0x01),
+                             RegEntry(HKEY_CURRENT_USER, base.Path(), "v", rtString, "x", 0x01)};
   TRobot robot;
-  robot.Answers = {IDRETRY, IDIGNORE, IDRETRY, IDIGNORE};
+  robot.Answers = {IDRETRY, IDIGNORE, IDRETRY, IDIGNORE, IDIGNORE};
   WriteIniEntries(bed.Run);
   WriteRegistryEntries(bed.Run);
-  ASSERT_EQ(robot.Boxes.size(), 4u);
+  ASSERT_EQ(robot.Boxes.size(), 5u);
   const std::string iniText = "Error creating INI entry in file " + missing +
                               "\r\n\r\nClick Retry to try again, Ignore to skip this entry, or Abort to cancel "
                               "installation.";
@@ -708,6 +833,11 @@ TEST(IniAndRegistry, FailuresAskAndAreNotLogged) {
   EXPECT_EQ(robot.Boxes[2].Text, "Error creating registry key: " + base.Path() +
                                      ".\r\n\r\nClick Retry to try again, Ignore to skip this entry, or Abort to "
                                      "cancel installation.");
+  EXPECT_EQ(robot.Boxes[4].Text, "Error creating registry key: the entry names no key.\r\n\r\nClick Retry to try "
+                                 "again, Ignore to skip this entry, or Abort to cancel installation.");
+  DWORD type;
+  std::string data;
+  EXPECT_FALSE(RegValue(HKEY_CURRENT_USER, "", rootValue, type, data));
   for (const TShownBox& b : robot.Boxes) {
     EXPECT_EQ(b.Caption, "Error");
     EXPECT_EQ(b.Flags, kWarnRetry);

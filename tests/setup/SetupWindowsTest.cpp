@@ -2,6 +2,7 @@
 // background window with its steps, under Wine with the robot.
 #include "DiskFiles.h"
 #include "Files.h"
+#include "CmnFunc2.h"
 #include "Main.h"
 #include "MainForm.h"
 #include "MainFormPaint.h"
@@ -152,6 +153,43 @@ TEST(NewDriveComboBox, ListsTheDrivesAndFollowsTheFolderList) {
   EXPECT_EQ(Lower(list->Directory()).substr(0, 2), "c:");
 }
 
+TEST(NewDriveComboBox, ItemsAskOnlyForWhatTheyShow) {
+  struct Row {
+    const char* name;
+    UINT type;
+    char letter;
+    bool connected;
+    std::string text;
+    int kind, labelAsks;
+  } rows[] = {
+      {"floppy: its letter alone", DRIVE_REMOVABLE, 'a', false, "a:", dkRemovable, 0},
+      {"fixed", DRIVE_FIXED, 'c', false, "c: system", dkFixed, 1},
+      {"upper case", DRIVE_FIXED, 'C', false, "C: SYSTEM", dkFixed, 1},
+      {"CD-ROM", DRIVE_CDROM, 'd', false, "d: system", dkCDROM, 1},
+      {"RAM disk", DRIVE_RAMDISK, 'r', false, "r: system", dkRAM, 1},
+      {"network", DRIVE_REMOTE, 'n', true, "n: \\\\server\\share", dkNetwork, 0},
+      {"network without its name", DRIVE_REMOTE, 'n', false, "n: system", dkNetwork, 1},
+      {"unknown kind", DRIVE_UNKNOWN, 'x', false, "x: system", dkFixed, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    int labelAsks = 0;
+    TDriveItem item = MakeDriveItem(
+        r.type, r.letter,
+        [&] {
+          ++labelAsks;
+          return std::string("System");
+        },
+        [&](std::string& name) {
+          name = "\\\\Server\\Share";
+          return r.connected;
+        });
+    EXPECT_EQ(item.Text, r.text);
+    EXPECT_EQ(item.Kind, r.kind);
+    EXPECT_EQ(labelAsks, r.labelAsks);
+  }
+}
+
 TEST(NewPathLabel, ShortensToItsWidth) {
   TForm form(nullptr);
   auto* label = new TNewPathLabel(&form);
@@ -237,6 +275,34 @@ struct TDiskLayout {
   }
 };
 
+// The 48 x 48 disk picture is the floppy picture three times as large,
+// pixel for pixel, its key colour turned into the dialog's: no blend of
+// the key colour is left at the edges.
+void ExpectCleanDiskPicture(TNewDiskForm& prompt) {
+  const std::string name = std::string("NFC_FLOPPY") + (IsWindows4OrLater() ? "95" : "");
+  auto bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+  ASSERT_NE(bitmap, nullptr);
+  HDC source = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(source, bitmap);
+  const COLORREF back = ColorToRGB(prompt.Color());
+  HDC picture = prompt.Image1->Picture().DC();
+  int wrong = 0, keyed = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x) {
+      COLORREF want = GetPixel(source, x / 3, y / 3);
+      if (want == RGB(255, 0, 255)) {
+        want = back;
+        ++keyed;
+      }
+      if (GetPixel(picture, x, y) != want) ++wrong;
+    }
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(bitmap);
+  EXPECT_GT(keyed, 0);
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST(NewDiskPrompt, BrowseToTheRightFolderGoesOn) {
   TSetupState state;
   TRobot robot;
@@ -247,6 +313,7 @@ TEST(NewDiskPrompt, BrowseToTheRightFolderGoesOn) {
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(prompt->Caption(), "Please Insert the Next Disk");
     EXPECT_EQ(prompt->Font().Name(), "Arial");
+    ExpectCleanDiskPicture(*prompt);
     EXPECT_EQ(prompt->SelectDiskLabel->Caption(),
               "Please insert Disk 2 and click OK.\r\n\r\nIf the files on this disk can be found in a folder other "
               "than the one displayed below, enter the correct path or click Browse.");
@@ -739,6 +806,7 @@ TEST(RebootSystem, GoesThroughTheSeamAndReportsAFailure) {
   EXPECT_EQ(robot.ExitCalls, (std::vector<UINT>{EWX_REBOOT}));
   ASSERT_EQ(robot.Boxes.size(), 1u);
   EXPECT_EQ(robot.Boxes[0].Text, "Setup was unable to restart the computer. Please do this manually.");
+  EXPECT_EQ(robot.Boxes[0].Caption, "");  // the seam leaves it to the system
   EXPECT_EQ(robot.Boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONWARNING));
 }
 

@@ -2,6 +2,7 @@
 #include "CmnFunc2.h"
 #include "DDEInt.h"
 #include "InstallBed.h"
+#include "InstallForm.h"
 #include "Main.h"
 #include "MainForm.h"
 #include "Platform.h"
@@ -249,7 +250,8 @@ TEST(Wizard, FreeSpace) {
 
 TEST(Wizard, GroupNameAndList) {
   const std::string programs = TrimTrailingBackslash(ProgramsMenuFolder(false, false));
-  const std::string mine = "tidy-Zaderuzo Group " + std::to_string(GetCurrentProcessId());
+  // A capital beyond A to Z: "\xC4" is the small "\xE4" in the system code page.
+  const std::string mine = "tidy-Zaderuzo Gr\xC4up " + std::to_string(GetCurrentProcessId());
   MakeDirs(programs + "\\" + mine);
   TWizardBed bed;
   TWizardForm& w = *bed.Wizard;
@@ -261,7 +263,9 @@ TEST(Wizard, GroupNameAndList) {
   EXPECT_EQ(std::count(items.begin(), items.end(), "."), 0);
 
   // Typing selects the equal item, ignoring case; clicking copies it back.
-  w.GroupEdit->SetText(LowerCase(mine));
+  std::string typed = LowerCase(mine);
+  typed[typed.find('\xC4')] = '\xE4';
+  w.GroupEdit->SetText(typed);
   EXPECT_EQ(w.GroupList->ItemIndex(), at);
   w.GroupEdit->SetText("nothing like it");
   EXPECT_EQ(w.GroupList->ItemIndex(), -1);
@@ -312,6 +316,25 @@ TEST(Wizard, GroupNameAndList) {
   w.NoIconsCheck->SetChecked(false);
   EXPECT_TRUE(w.GroupEdit->Enabled());
   EXPECT_EQ(w.GroupEdit->Color(), clWindow);
+}
+
+TEST(Wizard, WindowsUseTheBackgroundPalette) {
+  for (bool solid : {false, true}) {
+    SCOPED_TRACE(solid ? "solid background" : "gradient");
+    TWizardBed bed([solid](TSetupScript& s) {
+      if (solid) s.ScriptHeader.HeaderOptions |= hoSolidBackground;
+    });
+    bed.Main->HandleNeeded();
+    EXPECT_EQ(bed.Main->GetPalette() == nullptr, solid);
+    TInstallForm install(&Application(), *bed.Main);
+    for (TForm* form : {static_cast<TForm*>(bed.Wizard), static_cast<TForm*>(&install)}) {
+      // Coming to the front, each realizes the background's palette.
+      EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYNEWPALETTE, 0, 0), solid ? FALSE : TRUE);
+      SendMessageA(form->Handle(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(bed.Main->Handle()), 0);
+    }
+    EXPECT_EQ(bed.Wizard->GetPalette(), bed.Main->GetPalette());
+    EXPECT_EQ(install.GetPalette(), bed.Main->GetPalette());
+  }
 }
 
 TEST(Wizard, GroupListFromProgramManager) {
