@@ -52,6 +52,13 @@ public:
   explicit TParser(std::string_view bytes) : src_(bytes) {}
 
   TProjectRecord Run() {
+    Parse();
+    rec_.Cut = rec_.Cut || rec_.EndedInBlock || !src_.LastEnded();
+    return rec_;
+  }
+
+private:
+  void Parse() {
     const TProjectLine& header = Take(F::Header);
     if (header.Text == kProjectHeader100) rec_.Layout = TProjectLayout::v100;
     Take(F::Notice);
@@ -61,7 +68,10 @@ public:
     Take(F::OutputFileName);
     const TProjectLine& kindLine = Take(F::Kind);
     std::optional<TArchiveKind> kind = ArchiveKindFromText(kindLine.Text);
-    if (!kind) return Stop(TProjectStop::UnknownKind, InvalidDataMessage().Text);
+    if (!kind) {
+      Stop(TProjectStop::UnknownKind, InvalidDataMessage().Text);
+      return;
+    }
 
     Block(F::FilesStart, F::File, F::FilesEnd, kFilesEnd);
     Block(F::FoldersStart, F::Folder, F::FoldersEnd, kFoldersEnd);
@@ -76,29 +86,26 @@ public:
 
     switch (*kind) {
       case akCabinetArchive:
-        if (!Number(F::CabCompression)) return rec_;
+        if (!Number(F::CabCompression)) return;
         break;
       case akCabinetSFX:
-        if (!Number(F::CabCompression)) return rec_;
+        if (!Number(F::CabCompression)) return;
         Take(F::CabSFXStyle);
         break;
       case akZipArchive:
-        if (!Number(F::ZipLevel)) return rec_;
+        if (!Number(F::ZipLevel)) return;
         Take(F::Password);
         break;
       case akZipSFX:
         Take(F::ZipSFXStyle);
-        if (!Number(F::ZipLevel)) return rec_;
+        if (!Number(F::ZipLevel)) return;
         for (F f : {F::Password, F::OverwriteMode, F::RunAfterExtraction, F::DefaultExtractDir,
                     F::CanPreventExecuting, F::CanChangeFileList, F::HideOverwriteBox})
           Take(f);
         break;
     }
-    rec_.Cut = rec_.Cut || rec_.EndedInBlock || !src_.LastEnded();
-    return rec_;
   }
 
-private:
   // The next line as `field`; past the end it reads as empty.
   const TProjectLine& Take(F field) {
     std::optional<std::string_view> line = src_.Next();
@@ -132,11 +139,10 @@ private:
     return false;
   }
 
-  TProjectRecord Stop(TProjectStop why, std::string message) {
+  void Stop(TProjectStop why, std::string message) {
     rec_.Stop = why;
     rec_.StopMessage = std::move(message);
     if (why == TProjectStop::UnknownKind) rec_.StopLine = rec_.Lines.back().Line;
-    return rec_;
   }
 
   TLineSource src_;

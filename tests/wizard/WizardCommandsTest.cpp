@@ -539,6 +539,46 @@ TEST_F(WizardStart, CommandLines) {
   EXPECT_EQ(Application().HelpFile(), view.Folder + "Mainhelp.hlp");
 }
 
+TEST_F(WizardStart, OnlyAWholeProjectIsBuiltWithB) {
+  // Each kind's project cut after each of its lines, and inside its last
+  // one: "/B" builds only the whole file.
+  for (const char* kind : {"Cabinet Archive", "Cabinet SFX", "Zip Archive", "Zip SFX"}) {
+    TWizardValues v;
+    v.Kind = kind;
+    v.Files = {data / "A.TXT"};
+    v.Folders = {data / "SUB\\"};
+    v.SetChecked(C::winSimpleSFX, true);
+    v.SetText(T::ProjectOutputName, out / "P.EXE");
+    v.SetText(T::Pass1, "secret");
+    v.SetText(T::Pass2, "secret");
+    TFakeView saver;
+    saver.Folder = view.Folder;
+    TWizardCommands(v, saver, files).SaveProject(out / "WHOLE.TPJ");
+    const std::string whole = ReadFileBytes(out / "WHOLE.TPJ");
+    std::vector<size_t> cuts;
+    for (size_t at = whole.find("\r\n"); at != std::string::npos; at = whole.find("\r\n", at + 2)) cuts.push_back(at + 2);
+    cuts.push_back(whole.size() - 3);  // inside the last line ("secret", "N" or a level)
+    std::sort(cuts.begin(), cuts.end());
+    for (size_t n : cuts) {
+      SCOPED_TRACE(std::string(kind) + ", " + std::to_string(n) + " of " + std::to_string(whole.size()) + " bytes");
+      WriteFileBytes(out / "CUT.TPJ", whole.substr(0, n));
+      TWizardValues loaded;
+      TFakeView fresh;
+      fresh.Folder = view.Folder;
+      TWizardCommands c(loaded, fresh, files);
+      robot.Boxes.clear();
+      robot.Answers.clear();
+      EXPECT_TRUE(c.Start({out / "CUT.TPJ", "/B"}));
+      const bool isWhole = n == whole.size();
+      EXPECT_EQ(fresh.Builds, isWhole ? 1 : 0);
+      if (!isWhole) {
+        ASSERT_FALSE(robot.Boxes.empty());
+        EXPECT_EQ(robot.Boxes.back().Text, Box(TWizardMessage::S6));
+      }
+    }
+  }
+}
+
 TEST_F(WizardStart, AMissingStubAsksWhetherToClose) {
   DeleteFileA((program / "CabStub2.Bin").c_str());
   for (int answer : {IDNO, IDYES}) {
