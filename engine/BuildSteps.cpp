@@ -114,6 +114,9 @@ TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
     case M::OutputIsProject:
       return {"The output file " + detail + " is the project file. Please choose another output file name.",
               kWarning, MB_ICONWARNING, true};
+    case M::OutputIsBuildFile:
+      return {"The output file " + detail + " is a file the build itself uses. Please choose another output file name.",
+              kWarning, MB_ICONWARNING, true};
     case M::SourceUnreadable:
       return {"The source file " + detail + " could not be read. It may be in use by another program.", kWarning,
               MB_ICONWARNING, true};
@@ -188,6 +191,9 @@ std::optional<TBuildMessage> TBuildSteps::OutputClash(const std::string& output)
   if (out.empty()) return std::nullopt;
   for (const std::string& project : settings_.ProjectFileNames())
     if (ComparablePath(project) == out) return TBuildMessage::OutputIsProject;
+  for (const char* own : {"Spool.Cab", "Spool.Zip", "Spool.exe", "Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin",
+                          "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"})
+    if (ComparablePath(ProgramFolder + own) == out) return TBuildMessage::OutputIsBuildFile;
   const bool zipKind = kind_ == akZipArchive || kind_ == akZipSFX;
   const std::string outFolder = out.substr(0, out.find_last_of('\\') + 1);
   for (const TSourceItem& item : settings_.Sources()) {
@@ -208,11 +214,18 @@ std::optional<TBuildMessage> TBuildSteps::OutputClash(const std::string& output)
 }
 
 void TBuildSteps::RemoveMovedSources() {
-  std::vector<std::string> moved;
+  std::vector<TAddedSource> moved;
   moved.swap(added_);
   if (!settings_.MoveFiles()) return;
-  for (const std::string& path : moved)
-    if (!DeleteFileA(path.c_str()) && FileExistsStr(path)) Show(TBuildMessage::MovedFileNotRemoved, path);
+  for (const TAddedSource& source : moved) {
+    // One changed since it went in is not the file the package holds.
+    WIN32_FILE_ATTRIBUTE_DATA now{};
+    if (!GetFileAttributesExA(source.Path.c_str(), GetFileExInfoStandard, &now)) continue;  // gone already
+    const bool same = now.nFileSizeLow == source.State.nFileSizeLow &&
+                      now.nFileSizeHigh == source.State.nFileSizeHigh &&
+                      CompareFileTime(&now.ftLastWriteTime, &source.State.ftLastWriteTime) == 0;
+    if (!same || !DeleteFileA(source.Path.c_str())) Show(TBuildMessage::MovedFileNotRemoved, source.Path);
+  }
 }
 
 void TBuildSteps::Unlock() {
@@ -515,7 +528,9 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   TMessageEvent previous = zip.OnMessage;
   zip.OnMessage = [&](TComponent* sender, int code, const std::string& text) {
     const std::string file = text.substr(std::min(text.size(), text.find(": ") + 2));
-    if (code == zeAdded && deferMove_) added_.push_back(text);
+    WIN32_FILE_ATTRIBUTE_DATA state{};
+    if (code == zeAdded && deferMove_ && GetFileAttributesExA(text.c_str(), GetFileExInfoStandard, &state))
+      added_.push_back({text, state});
     else if (code == zeOpenFile && !failure) failure = {{TBuildMessage::SourceUnreadable, file}};
     else if (code == zeFileChanged && !failure) failure = {{TBuildMessage::SourceChanged, file}};
     else if ((code == zeCreate || code == zeWrite) && !failure)

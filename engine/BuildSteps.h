@@ -21,6 +21,7 @@ enum class TBuildMessage {
   OutputIsSource,        // the output names a source file
   OutputInSourceFolder,  // ... or lies in a source folder the build takes in
   OutputIsProject,       // ... or is the project file
+  OutputIsBuildFile,     // ... or a spool, stub or library of the build
   SourceUnreadable,      // a source could not be opened or read
   SourceChanged,         // a source changed while it was read
   OutputNotWritten,      // the self-extractor could not be written whole
@@ -163,7 +164,11 @@ private:
   // "Move Files" into a self-extractor: the zip library only adds, and the
   // sources it added are deleted once the output stands complete.
   bool deferMove_ = false;
-  std::vector<std::string> added_;  // sources the zip library added
+  struct TAddedSource {
+    std::string Path;
+    WIN32_FILE_ATTRIBUTE_DATA State;  // as it went into the archive
+  };
+  std::vector<TAddedSource> added_;  // sources the zip library added
   bool outputHoldsMoved_ = false;   // the library moved sources into the output
   bool running_ = false;
   bool locked_ = false;

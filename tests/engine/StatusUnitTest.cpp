@@ -452,6 +452,20 @@ TEST_F(BuildWindowTest, MovedFilesGoOnlyOnceTheSelfExtractorStandsWhole) {
   EXPECT_EQ(ReadFileBytes(src + "\\SUB\\C.TXT"), "sea");
   form->ZipArchiver1->SetZipFilename(out / "moved.exe");
   EXPECT_EQ(form->ZipArchiver1->Count(), 3);
+
+  // A source changed after it went in is not the one the package holds:
+  // it stays, and the user is told.
+  WriteFileBytes(tmp / "ONE.TXT", "one file");
+  settings.Values.Sources = {{tmp / "ONE.TXT", false}};
+  form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+    form->ZipArchiver1Progress(s, t, n, size);
+    if (t == EndOfBatch) WriteFileBytes(tmp / "ONE.TXT", "one file, longer now");
+  };
+  robot.Boxes.clear();
+  ASSERT_TRUE(Build(akZipSFX, "again.exe")) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " +
+                                                  BuildBox(TBuildMessage::MovedFileNotRemoved, tmp / "ONE.TXT").Text}));
+  EXPECT_EQ(ReadFileBytes(tmp / "ONE.TXT"), "one file, longer now");
 }
 
 TEST_F(BuildWindowTest, AnOutputThatNamesTheProjectsOwnFilesIsRefused) {
@@ -469,7 +483,10 @@ TEST_F(BuildWindowTest, AnOutputThatNamesTheProjectsOwnFilesIsRefused) {
       {"below a source folder, with sub-folders", akZipArchive, src + "\\SUB\\C.TXT",
        TBuildMessage::OutputInSourceFolder},
       {"the project", akZipSFX, project, TBuildMessage::OutputIsProject},
+      {"the spool", akZipSFX, program / "spool.zip", TBuildMessage::OutputIsBuildFile},
+      {"a stub", akZipSFX, program / "Stub3.Bin", TBuildMessage::OutputIsBuildFile},
   };
+  const std::string stub = ReadFileBytes(program / "Stub3.Bin");
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     robot.Boxes.clear();
@@ -479,6 +496,7 @@ TEST_F(BuildWindowTest, AnOutputThatNamesTheProjectsOwnFilesIsRefused) {
     EXPECT_FALSE(form->Proceed());
     EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " + BuildBox(r.refusal, r.output).Text}));
     EXPECT_EQ(Snapshot(tmp.Path()), before);
+    EXPECT_EQ(ReadFileBytes(program / "Stub3.Bin"), stub);
   }
   // A cabinet takes a folder's own files only: below it is free.
   robot.Boxes.clear();
