@@ -525,6 +525,9 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   // move) and the source that stopped it.
   added_.clear();
   std::optional<std::pair<TBuildMessage, std::string>> failure;
+  // A source the library moved in but could not delete.
+  const std::string kNotRemoved = "Could not remove ";
+  std::vector<std::string> notRemoved;
   TMessageEvent previous = zip.OnMessage;
   zip.OnMessage = [&](TComponent* sender, int code, const std::string& text) {
     const std::string file = text.substr(std::min(text.size(), text.find(": ") + 2));
@@ -535,6 +538,8 @@ bool TBuildSteps::MakeZip(const std::string& target) {
     else if (code == zeFileChanged && !failure) failure = {{TBuildMessage::SourceChanged, file}};
     else if ((code == zeCreate || code == zeWrite) && !failure)
       failure = {{TBuildMessage::OutputNotWritten, target}};
+    else if (code == zeWarning && text.rfind(kNotRemoved, 0) == 0)
+      notRemoved.push_back(text.substr(kNotRemoved.size(), text.rfind(" (error ") - kNotRemoved.size()));
     if (previous) previous(sender, code, text);
   };
   struct TRestore {
@@ -548,7 +553,10 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   const bool moved = zip.AddOptions.Contains(AddMove) && zip.AddedCount() > 0 && FileExistsStr(target);
   if (moved) outputHoldsMoved_ = true;
   if (CancelRequested() && !moved) return false;
-  if (zip.AddedCount() > 0 && FileExistsStr(target)) return true;
+  if (zip.AddedCount() > 0 && FileExistsStr(target)) {
+    for (const std::string& path : notRemoved) Show(TBuildMessage::MovedFileNotRemoved, path);
+    return true;
+  }
   if (failure) Show(failure->first, failure->second);
   else Show(TBuildMessage::W5, std::to_string(GetLastError()));
   return false;

@@ -658,6 +658,18 @@ TEST_F(BuildWindowTest, CancelAfterFilesWereMovedKeepsTheArchive) {
   EXPECT_EQ(ReadFileBytes(out / "late.zip").compare(0, 2, "PK"), 0);
 }
 
+TEST_F(BuildWindowTest, AMovedSourceThatCannotBeDeletedIsNamed) {
+  // Read-only: the library takes it but cannot delete it.
+  settings.Values.MoveFiles = true;
+  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  SetFileAttributesA((src + "\\B.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(Build(akZipArchive, "kept.zip")) << ::testing::PrintToString(Captions());
+  SetFileAttributesA((src + "\\B.TXT").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " +
+                                                  BuildBox(TBuildMessage::MovedFileNotRemoved, src + "\\B.TXT").Text}));
+  EXPECT_EQ(ReadFileBytes(src + "\\B.TXT"), "bee");
+}
+
 TEST_F(BuildWindowTest, CabinetCompressionFollowsTheSetting) {
   auto typeCompress = [](const std::string& cab) {
     return cab.size() < 44 ? -1 : static_cast<unsigned char>(cab[42]) | static_cast<unsigned char>(cab[43]) << 8;
