@@ -520,7 +520,18 @@ TEST_F(WizardStart, CommandLines) {
       {"cut short", {cut}, {"Error Opening Project. (E0)"}, pgAddFiles, true, true, 0},
       {"cut short, built", {cut, "/B"}, {"Error Opening Project. (E0)", Box(M::S6)}, pgWelcome, true, false, 0},
       {"nothing to add", {out / "EMPTY.TPJ", "/B"}, {Box(M::S7)}, pgWelcome, true, true, 0},
+      // Larger than memory allows: the load's own error, nothing built.
+      {"huge, built", {out / "HUGE.TPJ", "/B"}, {"Error Opening Project. (E8)", Box(M::S6)}, pgWelcome, false, false, 0},
   };
+  {
+    // 3 GB, sparse.
+    HANDLE h = CreateFileA((out / "HUGE.TPJ").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 3ll << 30;
+    EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+  }
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     TWizardValues v;
