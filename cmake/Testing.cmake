@@ -9,13 +9,18 @@ if(NOT TZ_HOST)
   set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 endif()
 
+# WRAP: a command the test runs under (Wine builds only).
 function(tz_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;WRAP" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tz_testsupport GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     TZ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TZ_BINARY_DIR="${CMAKE_BINARY_DIR}" TZ_DIST_DIR="${TZ_DIST_DIR}")
-  add_test(NAME ${name} COMMAND ${name})
+  if(T_WRAP AND NOT TZ_HOST)
+    add_test(NAME ${name} COMMAND ${T_WRAP} ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   if(NOT TZ_HOST)
     # One desktop: programs in one prefix share focus and activation, so
     # Wine tests run one at a time (the host-side checks still run beside).

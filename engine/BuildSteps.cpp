@@ -25,6 +25,26 @@ void DeleteIfExists(const std::string& path) {
   if (FileExistsStr(path)) DeleteFileA(path.c_str());
 }
 
+// -1 when the file cannot be read.
+uint64_t FileSizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA fa;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &fa)) return ~0ull;
+  return (static_cast<uint64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+}
+
+// A full, long, upper-case path for comparing; "" when it has none.
+std::string ComparablePath(const std::string& path) {
+  if (path.empty()) return {};
+  char full[MAX_PATH * 2];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return {};
+  char longer[MAX_PATH * 2];
+  DWORD m = GetLongPathNameA(full, longer, sizeof longer);
+  std::string s = m > 0 && m < sizeof longer ? std::string(longer, m) : std::string(full, n);
+  CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
+
 bool CopyAll(HANDLE from, HANDLE to) {
   std::vector<char> buf(65536);
   for (;;) {
@@ -83,9 +103,32 @@ TBuildBox BuildBox(TBuildMessage id, const std::string& detail) {
       return {"The existing file " + detail +
                   " could not be deleted. It may be read-only or in use. Please correct the problem and try again.",
               kWarning, MB_ICONWARNING, true};
-    case M::MovedFilesKept:
-      return {"The files were moved into the Zip Archive " + detail +
-                  ", which was kept because the Self-Extractor could not be created.",
+    case M::OutputIsSource:
+      return {"The output file " + detail +
+                  " is one of the project's source files. Please choose another output file name.",
+              kWarning, MB_ICONWARNING, true};
+    case M::OutputInSourceFolder:
+      return {"The output file " + detail +
+                  " lies in a source folder of the project. Please choose another output file name.",
+              kWarning, MB_ICONWARNING, true};
+    case M::OutputIsProject:
+      return {"The output file " + detail + " is the project file. Please choose another output file name.",
+              kWarning, MB_ICONWARNING, true};
+    case M::OutputIsBuildFile:
+      return {"The output file " + detail + " is a file the build itself uses. Please choose another output file name.",
+              kWarning, MB_ICONWARNING, true};
+    case M::SourceUnreadable:
+      return {"The source file " + detail + " could not be read. It may be in use by another program.", kWarning,
+              MB_ICONWARNING, true};
+    case M::SourceChanged:
+      return {"The source file " + detail + " changed while it was read. Please build again when it is complete.",
+              kWarning, MB_ICONWARNING, true};
+    case M::OutputNotWritten:
+      return {"The output file " + detail + " could not be written whole. The disk may be full or write-protected.",
+              kWarning, MB_ICONWARNING, true};
+    case M::MovedFileNotRemoved:
+      return {"The package was built, but the source file " + detail +
+                  " could not be removed after it was moved into the package.",
               kWarning, MB_ICONWARNING, true};
     case M::Exception: return {detail, "", MB_ICONERROR, true};  // the application's title
   }
@@ -143,17 +186,46 @@ std::string TBuildSteps::StaleSpool(TArchiveKind kind) const {
   return {};
 }
 
-bool TBuildSteps::KeepMovedFiles(const std::string& output) {
-  const std::string spool = movedInto_;
-  movedInto_.clear();
-  if (spool.empty() || !FileExistsStr(spool)) return false;
-  std::string kept = output;
-  size_t dot = kept.find_last_of(".\\:");
-  if (dot != std::string::npos && kept[dot] == '.') kept.erase(dot);
-  kept += ".zip";
-  const bool stays = !MoveFileExA(spool.c_str(), kept.c_str(), MOVEFILE_COPY_ALLOWED);
-  Show(TBuildMessage::MovedFilesKept, stays ? spool : kept);
-  return stays;
+std::optional<TBuildMessage> TBuildSteps::OutputClash(const std::string& output) const {
+  const std::string out = ComparablePath(output);
+  if (out.empty()) return std::nullopt;
+  for (const std::string& project : settings_.ProjectFileNames())
+    if (ComparablePath(project) == out) return TBuildMessage::OutputIsProject;
+  for (const char* own : {"Spool.Cab", "Spool.Zip", "Spool.exe", "Stub1.Bin", "Stub2.Bin", "Stub3.Bin", "CabStub1.Bin",
+                          "CabStub2.Bin", "ZIPSFX.BIN", "ZIPDLL.DLL"})
+    if (ComparablePath(ProgramFolder + own) == out) return TBuildMessage::OutputIsBuildFile;
+  const bool zipKind = kind_ == akZipArchive || kind_ == akZipSFX;
+  const std::string outFolder = out.substr(0, out.find_last_of('\\') + 1);
+  for (const TSourceItem& item : settings_.Sources()) {
+    const std::string path = ComparablePath(item.Path);
+    if (path.empty()) continue;
+    if (!item.IsFolder) {
+      if (path == out) return TBuildMessage::OutputIsSource;
+      continue;
+    }
+    // A cabinet takes a folder's own files only; a zip with sub-folders
+    // takes everything below it.
+    const std::string folder = AddTrailingBackslash(path);
+    if (outFolder == folder) return TBuildMessage::OutputInSourceFolder;
+    if (zipKind && settings_.AddSubDirs() && out.compare(0, folder.size(), folder) == 0)
+      return TBuildMessage::OutputInSourceFolder;
+  }
+  return std::nullopt;
+}
+
+void TBuildSteps::RemoveMovedSources() {
+  std::vector<TAddedSource> moved;
+  moved.swap(added_);
+  if (!settings_.MoveFiles()) return;
+  for (const TAddedSource& source : moved) {
+    // One changed since it went in is not the file the package holds.
+    WIN32_FILE_ATTRIBUTE_DATA now{};
+    if (!GetFileAttributesExA(source.Path.c_str(), GetFileExInfoStandard, &now)) continue;  // gone already
+    const bool same = now.nFileSizeLow == source.State.nFileSizeLow &&
+                      now.nFileSizeHigh == source.State.nFileSizeHigh &&
+                      CompareFileTime(&now.ftLastWriteTime, &source.State.ftLastWriteTime) == 0;
+    if (!same || !DeleteFileA(source.Path.c_str())) Show(TBuildMessage::MovedFileNotRemoved, source.Path);
+  }
 }
 
 void TBuildSteps::Unlock() {
@@ -174,9 +246,15 @@ bool TBuildSteps::Proceed(bool& leaveOpen) {
   // A cancel confirmed at the end of the last build must not stop this one,
   // and spools left by a crash must not be added to.
   SetCancelFlag(kNone);
-  movedInto_.clear();
-  RemoveSpools();
+  deferMove_ = outputHoldsMoved_ = false;
+  added_.clear();
   const std::string output = settings_.OutputFileName();
+  // Nothing is deleted for an output that names the project's own files.
+  if (std::optional<TBuildMessage> clash = OutputClash(output)) {
+    Show(*clash, output);
+    return false;
+  }
+  RemoveSpools();
   DeleteIfExists(output);
   if (FileExistsStr(output)) {
     Show(TBuildMessage::OldOutput, output);
@@ -206,9 +284,10 @@ void TBuildSteps::Abandon(const std::string& output, const std::string& message,
   }
   zip_.Cancel = false;
   Unlock();
-  DeleteIfExists(output);
-  const std::string kept = KeepMovedFiles(output) ? ProgramFolder + SpoolZip() : std::string();
-  RemoveSpools(kept);
+  // Sources the library moved into the output have no other copy.
+  if (!outputHoldsMoved_) DeleteIfExists(output);
+  added_.clear();
+  RemoveSpools();
   SetCancelFlag(kNone);
   Show(TBuildMessage::Exception, message);
   leaveOpen = *kind_ == akCabinetArchive;
@@ -295,23 +374,28 @@ bool TBuildSteps::RunKind(TArchiveKind kind, bool& leaveOpen) {
     case akZipSFX: {
       lockForArchive();
       const std::string spool = ProgramFolder + SpoolZip();
-      if (!MakeZip(spool)) {
+      // The sources stay in place until the self-extractor stands whole.
+      deferMove_ = settings_.MoveFiles();
+      const bool zipped = MakeZip(spool);
+      deferMove_ = false;
+      if (!zipped) {
+        added_.clear();
         failedArchive(spool, TBuildMessage::W4);
         return false;
       }
-      if (settings_.MoveFiles()) movedInto_ = spool;
       StartClip(false);
       if (MakeSFX(spool, output)) {
-        movedInto_.clear();
         Unlock();
         DeleteIfExists(spool);
+        RemoveMovedSources();
         return true;
       }
+      added_.clear();
       Unlock();
       Show(TBuildMessage::E1);
       DeleteIfExists(ProgramFolder + SpoolExe());
       DeleteIfExists(output);
-      if (!KeepMovedFiles(output)) DeleteIfExists(spool);
+      DeleteIfExists(spool);
       return false;
     }
   }
@@ -357,7 +441,19 @@ bool TBuildSteps::AddCabinet(const std::string& target) {
       }
       std::string stored = name;
       if (settings_.SaveFolderNames()) stored = (folder.size() > 3 ? folder.substr(3) : std::string()) + name;
-      cab.AddFile(full, stored, false, value);
+      try {
+        cab.AddFile(full, stored, false, value);
+      } catch (const ECabinetError& e) {
+        if (e.ErrorCode() != FCIERR_OPEN_SRC && e.ErrorCode() != FCIERR_READ_SRC) throw;
+        // A source that cannot be read fails the build by name.
+        try {
+          cab.Close();
+        } catch (const ECabinetError&) {
+        }
+        DeleteIfExists(target);
+        Show(TBuildMessage::SourceUnreadable, full);
+        return false;
+      }
       ++added;
     } while (FindNextFileA(find, &fd));
   }
@@ -367,8 +463,20 @@ bool TBuildSteps::AddCabinet(const std::string& target) {
     DeleteIfExists(target);
     return false;
   }
-  cab.FlushCabinet(false);
-  cab.Close();
+  try {
+    cab.FlushCabinet(false);
+    cab.Close();
+  } catch (const ECabinetError& e) {
+    if (e.ErrorCode() != FCIERR_CAB_FILE) throw;
+    // The cabinet itself could not be written: a missing folder, a full disk.
+    try {
+      cab.Close();
+    } catch (const ECabinetError&) {
+    }
+    DeleteIfExists(target);
+    Show(TBuildMessage::OutputNotWritten, target);
+    return false;
+  }
   view_.ScrollLogTo(RootLine("Cabinet Archive Build Successful."));
   Pump(2);
   return FileExistsStr(target);
@@ -387,7 +495,7 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   if (settings_.SaveFolderNames()) zip.AddOptions.Include(AddDirNames);
   if (settings_.AddSubDirs()) zip.AddOptions.Include(AddRecurseDirs);
   if (settings_.AddHiddenFiles()) zip.AddOptions.Include(AddHiddenFiles);
-  if (settings_.MoveFiles()) zip.AddOptions.Include(AddMove);
+  if (settings_.MoveFiles() && !deferMove_) zip.AddOptions.Include(AddMove);
   if (settings_.ForceDOSNames()) zip.AddOptions.Include(AddForceDOS);
   std::string password;
   const int style = settings_.ZipSFXStyle();
@@ -413,13 +521,44 @@ bool TBuildSteps::MakeZip(const std::string& target) {
   zip.SetDLLDirectory(ProgramFolder);
   zip.SetZipFilename(target);
   RootLine("Building Package...");
+  // The library names what it added (the sources to delete for a deferred
+  // move) and the source that stopped it.
+  added_.clear();
+  std::optional<std::pair<TBuildMessage, std::string>> failure;
+  // A source the library moved in but could not delete.
+  const std::string kNotRemoved = "Could not remove ";
+  std::vector<std::string> notRemoved;
+  TMessageEvent previous = zip.OnMessage;
+  zip.OnMessage = [&](TComponent* sender, int code, const std::string& text) {
+    const std::string file = text.substr(std::min(text.size(), text.find(": ") + 2));
+    WIN32_FILE_ATTRIBUTE_DATA state{};
+    if (code == zeAdded && deferMove_ && GetFileAttributesExA(text.c_str(), GetFileExInfoStandard, &state))
+      added_.push_back({text, state});
+    else if (code == zeOpenFile && !failure) failure = {{TBuildMessage::SourceUnreadable, file}};
+    else if (code == zeFileChanged && !failure) failure = {{TBuildMessage::SourceChanged, file}};
+    else if ((code == zeCreate || code == zeWrite) && !failure)
+      failure = {{TBuildMessage::OutputNotWritten, target}};
+    else if (code == zeWarning && text.rfind(kNotRemoved, 0) == 0)
+      notRemoved.push_back(text.substr(kNotRemoved.size(), text.rfind(" (error ") - kNotRemoved.size()));
+    if (previous) previous(sender, code, text);
+  };
+  struct TRestore {
+    TZipArchiver& z;
+    TMessageEvent& previous;
+    ~TRestore() { z.OnMessage = std::move(previous); }
+  } restore{zip, previous};
   zip.AddFiles();
   // A cancel confirmed after the library has moved the sources in comes too
   // late: the archive is their only copy.
-  const bool moved = settings_.MoveFiles() && zip.AddedCount() > 0 && FileExistsStr(target);
+  const bool moved = zip.AddOptions.Contains(AddMove) && zip.AddedCount() > 0 && FileExistsStr(target);
+  if (moved) outputHoldsMoved_ = true;
   if (CancelRequested() && !moved) return false;
-  if (FileExistsStr(target)) return true;
-  Show(TBuildMessage::W5, std::to_string(GetLastError()));
+  if (zip.AddedCount() > 0 && FileExistsStr(target)) {
+    for (const std::string& path : notRemoved) Show(TBuildMessage::MovedFileNotRemoved, path);
+    return true;
+  }
+  if (failure) Show(failure->first, failure->second);
+  else Show(TBuildMessage::W5, std::to_string(GetLastError()));
   return false;
 }
 
@@ -443,7 +582,14 @@ bool TBuildSteps::MakeSFX(const std::string& zipPath, const std::string& output)
   zip.SFXPath = ProgramFolder + (style == zsAdvanced ? "Stub2.Bin" : "Stub1.Bin");
   if (zip.ConvertSFX() != 0) return false;
   const std::string exe = zip.ZipFilename();
-  CopyFileA(exe.c_str(), output.c_str(), TRUE);
+  // Only a whole copy counts: a full disk can leave a cut one behind.
+  const uint64_t size = FileSizeOf(exe);
+  if (!CopyFileA(exe.c_str(), output.c_str(), TRUE) || FileSizeOf(output) != size) {
+    DeleteIfExists(output);
+    DeleteIfExists(exe);
+    Show(TBuildMessage::OutputNotWritten, output);
+    return false;
+  }
   if (!DeleteFileA(exe.c_str())) {
     StepLine(creatingExe_, "Error Deleting Tempory File (" + exe + ").");
     Show(TBuildMessage::I2, exe);
@@ -459,7 +605,9 @@ bool TBuildSteps::AppendStub(const std::string& stub, const std::string& archive
   if (!data.Valid()) return false;
   THandleGuard out(CreateFileA(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out.Valid()) return false;
-  return CopyAll(in.Get(), out.Get()) && CopyAll(data.Get(), out.Get());
+  if (!CopyAll(in.Get(), out.Get()) || !CopyAll(data.Get(), out.Get())) return false;
+  if (!FlushFileBuffers(out.Get()) || !out.Close()) return false;
+  return true;
 }
 
 bool TBuildSteps::StubStep(const std::string& stub, const std::string& archive, const std::string& output,

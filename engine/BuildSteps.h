@@ -15,7 +15,19 @@
 #include "ZipArch.h"
 
 // The messages of a build.
-enum class TBuildMessage { W1, W2, W3, W4, W5, I1, I2, E1, E2, E3, C1, Q1, OldOutput, MovedFilesKept, Exception };
+enum class TBuildMessage {
+  W1, W2, W3, W4, W5, I1, I2, E1, E2, E3, C1, Q1,
+  OldOutput,             // an old output or spool that cannot be deleted
+  OutputIsSource,        // the output names a source file
+  OutputInSourceFolder,  // ... or lies in a source folder the build takes in
+  OutputIsProject,       // ... or is the project file
+  OutputIsBuildFile,     // ... or a spool, stub or library of the build
+  SourceUnreadable,      // a source could not be opened or read
+  SourceChanged,         // a source changed while it was read
+  OutputNotWritten,      // the self-extractor could not be written whole
+  MovedFileNotRemoved,   // built, but a moved source could not be deleted
+  Exception
+};
 
 struct TBuildBox {
   std::string Text, Caption;
@@ -23,7 +35,7 @@ struct TBuildBox {
   bool OwnedByApplication;
 };
 // `detail` fills the text's variable part: the error code of W5, E2 and E3,
-// the file of I1, I2, OldOutput and MovedFilesKept, the message of Exception.
+// the message of Exception, else the file the message names.
 TBuildBox BuildBox(TBuildMessage id, const std::string& detail = {});
 
 // The step log's clips.
@@ -132,10 +144,12 @@ private:
   void RemoveSpools(const std::string& except = {});
   // The spools the kind writes that could not be removed; "" when none.
   std::string StaleSpool(TArchiveKind kind) const;
-  // With "Move Files" the spool zip holds the only copy of the sources: it
-  // is kept beside the output instead of being deleted. True when it has
-  // to stay where it is.
-  bool KeepMovedFiles(const std::string& output);
+  // The refusal for an output that would overwrite the project's own
+  // files; nullopt when it is free.
+  std::optional<TBuildMessage> OutputClash(const std::string& output) const;
+  // Deletes the sources moved into a self-extractor, now that it stands
+  // complete at the output.
+  void RemoveMovedSources();
   void Unlock();
 
   IBuildView& view_;
@@ -147,7 +161,15 @@ private:
   std::vector<std::string> patterns_;  // gathered cabinet patterns
   TLogLine firstRoot_ = kNoLogLine;    // the first root line since the log was cleared
   TLogLine creatingExe_ = kNoLogLine;
-  std::string movedInto_;  // spool zip that holds moved sources
+  // "Move Files" into a self-extractor: the zip library only adds, and the
+  // sources it added are deleted once the output stands complete.
+  bool deferMove_ = false;
+  struct TAddedSource {
+    std::string Path;
+    WIN32_FILE_ATTRIBUTE_DATA State;  // as it went into the archive
+  };
+  std::vector<TAddedSource> added_;  // sources the zip library added
+  bool outputHoldsMoved_ = false;   // the library moved sources into the output
   bool running_ = false;
   bool locked_ = false;
 };

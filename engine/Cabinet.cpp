@@ -83,6 +83,9 @@ INT_PTR TStreamCabinetFileHandler::Open(const std::string& name, int flags, int,
       default: access = GENERIC_READ | GENERIC_WRITE; break;
     }
     disposition = OPEN_EXISTING;
+    // A file opened only to be read (a source) is read as it stands: no
+    // other program may write it meanwhile.
+    if (access == GENERIC_READ) share &= ~static_cast<DWORD>(FILE_SHARE_WRITE);
   }
   HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {

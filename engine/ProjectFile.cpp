@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
+#include <stdexcept>
 
 const char* const kProjectHeader160 = "tidy-Zaderuzo Version 1.60 Project File";
 const char* const kProjectHeader100 = "tidy-Zaderuzo Version 1.00 Project File";
@@ -15,6 +17,7 @@ const std::string kFoldersEnd = "\x03" "FOLDERS" "\x03";
 namespace {
 
 using F = TProjectField;
+constexpr unsigned kNotEnoughMemory = 8;  // the system's code for it
 
 // Splits bytes into lines; a line ends at CR LF, LF or a lone CR.
 class TLineSource {
@@ -26,18 +29,22 @@ public:
     size_t start = pos_;
     while (pos_ < data_.size() && data_[pos_] != '\r' && data_[pos_] != '\n') ++pos_;
     std::string_view line = data_.substr(start, pos_ - start);
-    if (pos_ < data_.size()) {
+    lastEnded_ = pos_ < data_.size();
+    if (lastEnded_) {
       if (data_[pos_++] == '\r' && pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
     }
     ++lineNo_;
     return line;
   }
   int LineNo() const { return lineNo_; }
+  // The last line read had its line end.
+  bool LastEnded() const { return lastEnded_; }
 
 private:
   std::string_view data_;
   size_t pos_ = 0;
   int lineNo_ = 0;
+  bool lastEnded_ = false;
 };
 
 class TParser {
@@ -45,6 +52,13 @@ public:
   explicit TParser(std::string_view bytes) : src_(bytes) {}
 
   TProjectRecord Run() {
+    Parse();
+    rec_.Cut = rec_.Cut || rec_.EndedInBlock || !src_.LastEnded();
+    return rec_;
+  }
+
+private:
+  void Parse() {
     const TProjectLine& header = Take(F::Header);
     if (header.Text == kProjectHeader100) rec_.Layout = TProjectLayout::v100;
     Take(F::Notice);
@@ -54,7 +68,10 @@ public:
     Take(F::OutputFileName);
     const TProjectLine& kindLine = Take(F::Kind);
     std::optional<TArchiveKind> kind = ArchiveKindFromText(kindLine.Text);
-    if (!kind) return Stop(TProjectStop::UnknownKind, InvalidDataMessage().Text);
+    if (!kind) {
+      Stop(TProjectStop::UnknownKind, InvalidDataMessage().Text);
+      return;
+    }
 
     Block(F::FilesStart, F::File, F::FilesEnd, kFilesEnd);
     Block(F::FoldersStart, F::Folder, F::FoldersEnd, kFoldersEnd);
@@ -69,31 +86,30 @@ public:
 
     switch (*kind) {
       case akCabinetArchive:
-        if (!Number(F::CabCompression)) return rec_;
+        if (!Number(F::CabCompression)) return;
         break;
       case akCabinetSFX:
-        if (!Number(F::CabCompression)) return rec_;
+        if (!Number(F::CabCompression)) return;
         Take(F::CabSFXStyle);
         break;
       case akZipArchive:
-        if (!Number(F::ZipLevel)) return rec_;
+        if (!Number(F::ZipLevel)) return;
         Take(F::Password);
         break;
       case akZipSFX:
         Take(F::ZipSFXStyle);
-        if (!Number(F::ZipLevel)) return rec_;
+        if (!Number(F::ZipLevel)) return;
         for (F f : {F::Password, F::OverwriteMode, F::RunAfterExtraction, F::DefaultExtractDir,
                     F::CanPreventExecuting, F::CanChangeFileList, F::HideOverwriteBox})
           Take(f);
         break;
     }
-    return rec_;
   }
 
-private:
   // The next line as `field`; past the end it reads as empty.
   const TProjectLine& Take(F field) {
     std::optional<std::string_view> line = src_.Next();
+    if (!line) rec_.Cut = true;
     TProjectLine l{field, line ? std::string(*line) : std::string(), line ? src_.LineNo() : 0};
     rec_.Lines.push_back(std::move(l));
     return rec_.Lines.back();
@@ -123,11 +139,10 @@ private:
     return false;
   }
 
-  TProjectRecord Stop(TProjectStop why, std::string message) {
+  void Stop(TProjectStop why, std::string message) {
     rec_.Stop = why;
     rec_.StopMessage = std::move(message);
     if (why == TProjectStop::UnknownKind) rec_.StopLine = rec_.Lines.back().Line;
-    return rec_;
   }
 
   TLineSource src_;
@@ -345,9 +360,16 @@ std::string InOutErrorMessage(unsigned code) {
 EInOutError::EInOutError(unsigned code) : Exception(InOutErrorMessage(code)), code_(code) {}
 
 TProjectRecord ReadProjectFile(IProjectFileAccess& files, const std::string& path) {
-  std::string bytes;
-  TFileResult r = files.ReadAll(path, bytes);
-  if (r.Code == 0) return ParseProjectFile(bytes);
+  TFileResult r;
+  try {
+    std::string bytes;
+    r = files.ReadAll(path, bytes);
+    if (r.Code == 0) return ParseProjectFile(bytes);
+  } catch (const std::bad_alloc&) {
+    r = {kNotEnoughMemory, true};
+  } catch (const std::length_error&) {
+    r = {kNotEnoughMemory, true};
+  }
   TProjectRecord rec;
   rec.Stop = TProjectStop::FileError;
   rec.StopMessage = InOutErrorMessage(r.Code);
@@ -381,7 +403,8 @@ TProjectLoad LoadProjectFileResult(IProjectFileAccess& files, const std::string&
       }
       throw EConvertError(rec.StopMessage);
     default:
-      return TProjectLoad::Complete;
+      // A file cut short loads what it holds, but is no whole project.
+      return rec.Cut ? TProjectLoad::Partial : TProjectLoad::Complete;
   }
 }
 

@@ -69,6 +69,9 @@ struct TProjectRecord {
   unsigned SystemCode = 0;   // FileError: the system's error code
   bool FileOpened = false;   // FileError: the file was opened and reading failed
   bool EndedInBlock = false; // the data ended inside the file or folder block
+  // The data ended before the last setting line was read whole (with its
+  // line end): the file was cut short.
+  bool Cut = false;
 
   // The kind named by the kind line, when it was read and recognised.
   std::optional<TArchiveKind> Kind() const;
@@ -218,8 +221,8 @@ bool LoadProjectFile(IProjectFileAccess& files, const std::string& path, IProjec
                      TProjectFrontEnd frontEnd);
 
 // How a load ended: read to its end, stopped part-way after the Wizard's
-// "Oops!" box (the values before the error stay), or stopped at an
-// unrecognised kind.
+// "Oops!" box (the values before the error stay) or at a file cut short
+// before its last setting line, or stopped at an unrecognised kind.
 enum class TProjectLoad { Complete, Partial, UnknownKind };
 // LoadProjectFile, telling the Wizard's part-way stop from a whole load.
 TProjectLoad LoadProjectFileResult(IProjectFileAccess& files, const std::string& path, IProjectFileTarget& target,

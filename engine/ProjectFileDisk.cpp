@@ -15,6 +15,10 @@ TFileResult TDiskProjectFiles::ReadAll(const std::string& path, std::string& byt
   THandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.Get() == INVALID_HANDLE_VALUE) return Failed(false);
+  // No project comes near this; reading one would only exhaust memory.
+  constexpr LONGLONG kMaxProjectSize = 256 << 20;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > kMaxProjectSize) return {ERROR_NOT_ENOUGH_MEMORY, true};
   char buf[16384];
   for (;;) {
     DWORD got = 0;

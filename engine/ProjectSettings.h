@@ -101,6 +101,9 @@ public:
   virtual bool CanPreventExecuting() const = 0;
   virtual bool CanChangeFileList() const = 0;
   virtual bool HideOverwriteBox() const = 0;
+  // The project's own files (opened from, to be saved to), which no build
+  // may write over; none while the project has no file.
+  virtual std::vector<std::string> ProjectFileNames() const { return {}; }
 };
 
 // IProjectSettings over plain values (test hosts, command-line builds).
@@ -133,4 +136,9 @@ public:
   bool CanPreventExecuting() const override { return Values.CanPreventExecuting; }
   bool CanChangeFileList() const override { return Values.CanChangeFileList; }
   bool HideOverwriteBox() const override { return Values.HideOverwriteBox; }
+  std::string ProjectFile;
+  std::vector<std::string> ProjectFileNames() const override {
+    if (ProjectFile.empty()) return {};
+    return {ProjectFile};
+  }
 };

@@ -52,7 +52,7 @@ UINT BoxIcon(TBoxKind kind) {
 }  // namespace
 
 TStudioCommands::TStudioCommands(IStudioControls& controls, IStudioView& view, IProjectFileAccess& files)
-    : controls_(controls), view_(view), files_(files), settings_(controls) {}
+    : controls_(controls), view_(view), files_(files), settings_(controls, &CurrentProjectFile) {}
 
 void TStudioCommands::Changed() {
   ProjectModified = true;

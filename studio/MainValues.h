@@ -100,7 +100,9 @@ void CheckKind(IStudioControls& controls, TArchiveKind kind);
 // What the engine reads, answered from the controls when asked.
 class TStudioSettings : public IProjectSettings {
 public:
-  explicit TStudioSettings(const IStudioControls& controls) : c_(controls) {}
+  // `projectFile`: the current project file, or kNoProjectFile ("<>").
+  explicit TStudioSettings(const IStudioControls& controls, const std::string* projectFile = nullptr)
+      : c_(controls), projectFile_(projectFile) {}
   std::string Title() const override { return c_.Text(TStudioText::e1); }
   std::string OutputFileName() const override { return c_.Text(TStudioText::e2); }
   std::optional<TArchiveKind> Kind() const override { return CheckedKind(c_); }
@@ -126,9 +128,14 @@ public:
   bool CanPreventExecuting() const override { return c_.Checked(TStudioCheck::p1); }
   bool CanChangeFileList() const override { return c_.Checked(TStudioCheck::p2); }
   bool HideOverwriteBox() const override { return c_.Checked(TStudioCheck::p3); }
+  std::vector<std::string> ProjectFileNames() const override {
+    if (!projectFile_ || *projectFile_ == "<>" || projectFile_->empty()) return {};
+    return {*projectFile_};
+  }
 
 private:
   const IStudioControls& c_;
+  const std::string* projectFile_;
 };
 
 // A project file read into the controls, as the Studio reads it: the kind

@@ -209,6 +209,13 @@ public:
   bool CanPreventExecuting() const override { return c_.Checked(TWizardCheck::p1); }
   bool CanChangeFileList() const override { return c_.Checked(TWizardCheck::p2); }
   bool HideOverwriteBox() const override { return c_.Checked(TWizardCheck::p3); }
+  // The project opened and the one page 6 saves to.
+  std::vector<std::string> ProjectFileNames() const override {
+    std::vector<std::string> names;
+    for (TWizardText t : {TWizardText::Pname, TWizardText::projectFilename})
+      if (!c_.Text(t).empty()) names.push_back(c_.Text(t));
+    return names;
+  }
 
 private:
   bool ZipSFX() const { return c_.KindText() == ArchiveKindText(akZipSFX); }

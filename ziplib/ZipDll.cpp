@@ -80,6 +80,15 @@ private:
   HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
+uint64_t TimeValue(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+// The open file still has the size and last-write time it was listed with.
+bool SameAsListed(const TFile& f, uint64_t size, uint64_t written) {
+  FILETIME now{};
+  if (f.Size() != size || !GetFileTime(f.Handle(), nullptr, nullptr, &now)) return false;
+  return TimeValue(now) == written;
+}
+
 class TFileSource : public IByteSource {
 public:
   explicit TFileSource(TFile& f) : f_(f), size_(f.Size()) {}
@@ -208,6 +217,7 @@ struct TCandidate {
   std::string Stored;  // name in the archive
   DWORD Attributes = 0;
   uint64_t Size = 0;
+  uint64_t Written = 0;  // last-write time as listed; one that differs when opened changed
   TDosTime Time;
 };
 
@@ -350,6 +360,7 @@ void TZipRun::AddCandidate(const std::string& path, const std::string& stored, c
   c.Attributes = fd.dwFileAttributes;
   c.Size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
   c.Time = DosTimeOf(fd.ftLastWriteTime);
+  c.Written = TimeValue(fd.ftLastWriteTime);
   std::string name = b_.JunkDirNames ? std::string() : stored;
   name += fd.cFileName;
   if (b_.ForceDOS) {
@@ -448,8 +459,13 @@ bool TZipRun::OpenNext() {
   if (reading_ >= addOrder_.size()) return false;
   const TCandidate& c = candidates_[addOrder_[reading_]];
   TReadState& st = states_[addOrder_[reading_]];
-  if (!readFile_.Open(c.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
-    FailRead(false, zeOpenFile, "Could not open for reading: " + c.Path);
+  // Others may read but not write it while it is read.
+  if (!readFile_.Open(c.Path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)) {
+    FailRead(true, zeOpenFile, "Could not open for reading: " + c.Path);
+    return false;
+  }
+  if (!SameAsListed(readFile_, c.Size, c.Written)) {
+    FailRead(true, zeFileChanged, "File changed while it was added: " + c.Path);
     return false;
   }
   readSize_ = readFile_.Size();
@@ -468,7 +484,7 @@ bool TZipRun::OpenNext() {
     for (;;) {
       long long n = readFile_.ReadFull(buf.data(), buf.size());
       if (n < 0 || size + static_cast<uint64_t>(n) > kMaxField32) {
-        if (n < 0) FailRead(false, zeOpenFile, "Could not read: " + c.Path);
+        if (n < 0) FailRead(true, zeOpenFile, "Could not read: " + c.Path);
         else FailRead(true, zeTooLarge, "File too large for a zip archive: " + c.Path);
         return false;
       }
@@ -476,8 +492,12 @@ bool TZipRun::OpenNext() {
       crc = Crc32(crc, buf.data(), static_cast<size_t>(n));
       size += static_cast<uint64_t>(n);
     }
+    if (size != readSize_) {
+      FailRead(true, zeFileChanged, "File changed while it was added: " + c.Path);
+      return false;
+    }
     if (!readFile_.Seek(0)) {
-      FailRead(false, zeOpenFile, "Could not read: " + c.Path);
+      FailRead(true, zeOpenFile, "Could not read: " + c.Path);
       return false;
     }
     st.PreRead = true;
@@ -510,13 +530,13 @@ void TZipRun::Recycle(std::unique_ptr<TPiece> piece) {
 bool LoadWhole(TPiece& piece) {
   constexpr uint64_t kMaxLoad = 16u << 20;
   TFile f;
-  if (!f.Open(piece.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) {
+  if (!f.Open(piece.Path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)) {
     piece.FailCode = zeOpenFile;
     piece.FailText = "Could not open for reading: " + piece.Path;
     return false;
   }
   uint64_t size = f.Size();
-  if (size > kMaxLoad) {
+  if (size > kMaxLoad || !SameAsListed(f, piece.ExpectedSize, piece.ExpectedTime)) {
     piece.FailCode = zeFileChanged;
     piece.FailText = "File changed while it was added: " + piece.Path;
     return false;
@@ -526,6 +546,11 @@ bool LoadWhole(TPiece& piece) {
   if (got < 0) {
     piece.FailCode = zeOpenFile;
     piece.FailText = "Could not read: " + piece.Path;
+    return false;
+  }
+  if (static_cast<uint64_t>(got) != size) {
+    piece.FailCode = zeFileChanged;
+    piece.FailText = "File changed while it was added: " + piece.Path;
     return false;
   }
   piece.Input.resize(static_cast<size_t>(got));
@@ -545,6 +570,7 @@ bool TZipRun::ReadAhead() {
       piece->Load = true;
       piece->Path = candidates_[index].Path;
       piece->ExpectedSize = candidates_[index].Size;
+      piece->ExpectedTime = candidates_[index].Written;
       states_[index].Opened = true;
       states_[index].Pieces = 1;
       ++reading_;
@@ -564,9 +590,13 @@ bool TZipRun::ReadAhead() {
   piece->Input.resize(want);
   long long got = want ? readFile_.ReadFull(piece->Input.data(), want) : 0;
   if (got < 0) {
-    // Nothing written yet: the file is skipped; else the entry is broken.
-    FailRead(st.Pieces > 0, zeOpenFile, "Could not read: " + c.Path);
-    return !readStopped_;
+    FailRead(true, zeOpenFile, "Could not read: " + c.Path);
+    return false;
+  }
+  if (static_cast<size_t>(got) < want) {
+    // Shorter than when it was opened: stored cut short it would be no copy.
+    FailRead(true, zeFileChanged, "File changed while it was added: " + c.Path);
+    return false;
   }
   piece->Input.resize(static_cast<size_t>(got));
   readDone_ += static_cast<uint64_t>(got);
@@ -617,7 +647,7 @@ bool TZipRun::AddFile(TZipWriter& w, int index, bool& skipped) {
     if (taken == st.Pieces) {
       FillPipeline();
       if (taken == st.Pieces) {
-        // The reader stopped in this file: at its first piece it is skipped.
+        // The reader stopped in this file: the run ends with its message.
         skipped = st.Skipped;
         return Message(st.Fatal || st.Skipped ? st.Code : zeWrite, st.Fatal || st.Skipped ? st.Failure : "Read error") &&
                skipped;
@@ -627,9 +657,10 @@ bool TZipRun::AddFile(TZipWriter& w, int index, bool& skipped) {
     FillPipeline();
     if (!piece || piece->Tag != static_cast<size_t>(index)) return Message(zeWrite, "Compressor error"), false;
     if (piece->Failed) {
-      // A file that cannot be read is skipped; one that changed ends the run.
-      skipped = piece->FailCode == zeOpenFile;
-      return Message(piece->FailCode, piece->FailText) && skipped;
+      // A file that cannot be read or changed ends the run: no package
+      // leaves a source out or holds it cut short.
+      Message(piece->FailCode, piece->FailText);
+      return false;
     }
     if (!piece->Ok) return Message(zeWrite, "Compressor error"), false;
     if (taken == 0) {
@@ -824,6 +855,7 @@ int TZipRun::Run() {
     for (const std::string& path : written)
       if (!DeleteFileA(path.c_str()))
         Message(zeWarning, "Could not remove " + path + " (error " + std::to_string(GetLastError()) + ")");
+  for (const std::string& path : written) Message(zeAdded, FullPath(path));
   TraceText("Trace: " + std::to_string(written.size()) + " files added");
   return static_cast<int>(written.size());
 }

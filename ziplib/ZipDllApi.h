@@ -44,6 +44,7 @@ enum ZipDllError : int32_t {
   zeAborted = 8,      // the callback asked to stop
   zeTooLarge = 9,     // beyond the 32-bit zip format
   zeFileChanged = 10, // a source file changed while it was added
+  zeAdded = 11,       // information: a source went into the archive; text: its full path
 };
 
 struct ZipCallbackRecord {

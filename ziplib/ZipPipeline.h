@@ -31,6 +31,7 @@ struct TPiece {
   bool Load = false;
   std::string Path;
   uint64_t ExpectedSize = 0;
+  uint64_t ExpectedTime = 0;  // last-write time as listed, in the system's units
   bool Failed = false;
   int32_t FailCode = 0;
   std::string FailText;

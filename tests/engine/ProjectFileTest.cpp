@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <functional>
 #include <map>
+#include <new>
 #include <random>
 
 #include "TestFileAccess.h"
@@ -681,4 +686,65 @@ TEST(ProjectFileReader, AnyPrefixOrMutationEndsCleanly) {
       check(m);
     }
   }
+}
+
+TEST(ProjectFileReader, OnlyAFileReadToItsLastLineEndIsWhole) {
+  // Cut anywhere before the last setting line's end, a file is no whole
+  // project, whatever it still reads as; layout 1.00 the same.
+  std::vector<std::string> inputs;
+  for (const GoldenRow& g : kGoldens) inputs.push_back(Golden(g.file));
+  inputs.push_back(kHead100 + Lines({"T", "O", "Cabinet Archive"}) + kTwoBlocks + Lines({"Y", "N", "1"}));
+  for (const std::string& in : inputs) {
+    ASSERT_GE(in.size(), 2u);
+    ASSERT_EQ(in.substr(in.size() - 2), "\r\n");
+    for (size_t n = 0; n <= in.size(); ++n) {
+      TProjectRecord rec = ParseProjectFile(in.substr(0, n));
+      // A lone CR already ends the last line.
+      EXPECT_EQ(rec.Cut, n < in.size() - 1) << "cut after " << n << " of " << in.size() << " bytes";
+    }
+  }
+  // The front-ends: the Wizard is told, the Studio keeps what it read.
+  const std::string whole = Golden("ZipSFX");
+  for (const std::string& bytes : {whole.substr(0, whole.rfind("\r\n", whole.size() - 3) + 2), whole.substr(0, whole.size() - 2)}) {
+    TMemoryFiles files;
+    files.Files["p.tpj"] = bytes;
+    TProjectSettingsTarget target;
+    EXPECT_EQ(LoadProjectFileResult(files, "p.tpj", target, TProjectFrontEnd::Wizard), TProjectLoad::Partial);
+    EXPECT_TRUE(target.Messages.empty());
+    EXPECT_TRUE(Load(files, "p.tpj").Result);
+  }
+  TMemoryFiles files;
+  files.Files["p.tpj"] = whole;
+  TProjectSettingsTarget target;
+  EXPECT_EQ(LoadProjectFileResult(files, "p.tpj", target, TProjectFrontEnd::Wizard), TProjectLoad::Complete);
+}
+
+TEST(ProjectFileAccess, RunningOutOfMemoryIsAnErrorOfTheFile) {
+  // As a read of a huge file may: the project's own error, not a bare
+  // exception.
+  struct TExhausted : TMemoryFiles {
+    TFileResult ReadAll(const std::string&, std::string&) override { throw std::bad_alloc(); }
+  } files;
+  TLoad studio = Load(files, "huge.tpj", TProjectFrontEnd::Studio);
+  EXPECT_TRUE(studio.Threw);
+  EXPECT_EQ(studio.Error, "I/O error 8");
+  TProjectSettingsTarget target;
+  EXPECT_EQ(LoadProjectFileResult(files, "huge.tpj", target, TProjectFrontEnd::Wizard), TProjectLoad::Partial);
+  EXPECT_EQ(target.Messages, std::vector<TProjectMessage>{WizardOpenErrorMessage(8)});
+
+#ifdef _WIN32
+  // A 3 GB file (sparse, so the test stays quick) is not read into memory.
+  TTempDir dir;
+  const std::string huge = dir / "huge.tpj";
+  HANDLE h = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = 3ll << 30;
+  EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+  CloseHandle(h);
+  TLoad disk = Load(TestDiskFiles(), huge, TProjectFrontEnd::Studio);
+  DeleteFileA(huge.c_str());
+  EXPECT_TRUE(disk.Threw);
+  EXPECT_EQ(disk.Error, "I/O error 8");
+#endif
 }

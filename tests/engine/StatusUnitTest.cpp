@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <map>
 
 #include "ComCtrls.h"
 #include "EllipsisLabel.h"
@@ -240,14 +242,15 @@ TEST_F(BuildWindowTest, StaleFilesAndLockedFiles) {
   SetFileAttributesA((out / "old.zip").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadFileBytes(out / "old.zip"), "old package");
 
-  // A source held open without sharing: the cabinet error is shown once,
-  // nothing is left behind and the window can build again.
+  // A source held open without sharing: the build names it, leaves
+  // nothing behind and the window can build again.
   HANDLE held = CreateFileA((src + "\\B.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   robot.Boxes.clear();
   EXPECT_FALSE(Build(akCabinetSFX, "locked.exe"));
   CloseHandle(held);
-  ASSERT_EQ(robot.Boxes.size(), 1u) << ::testing::PrintToString(Captions());
-  EXPECT_EQ(robot.Boxes[0].Text.rfind("Cabinet error ", 0), 0u);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{
+                            "tidy-Zaderuzo - WARNiNG: " + BuildBox(TBuildMessage::SourceUnreadable, src + "\\B.TXT").Text,
+                            "tidy-Zaderuzo - WARNiNG: " + BuildBox(TBuildMessage::W1).Text}));
   EXPECT_FALSE(FileExists(out / "locked.exe"));
   EXPECT_TRUE(NoSpools());
   EXPECT_FALSE(form->Building());
@@ -296,18 +299,259 @@ TEST_F(BuildWindowTest, StaleSpoolThatCannotBeRemovedStopsItsKind) {
   }
 }
 
-TEST_F(BuildWindowTest, MovedFilesSurviveAFailedSelfExtractor) {
+// Every file below `root`, with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> files;
+  std::function<void(const std::string&)> walk = [&](const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) walk(dir + "\\" + name);
+      else files[dir + "\\" + name] = ReadFileBytes(dir + "\\" + name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  };
+  walk(root);
+  return files;
+}
+
+// Bytes that no compressor shrinks.
+std::string Noise(size_t n) {
+  std::string s(n, '\0');
+  uint32_t x = 2463534242u;
+  for (char& c : s) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    c = static_cast<char>(x);
+  }
+  return s;
+}
+
+// Q: is a 1 MB drive while this test runs (small-drive.sh).
+bool HasSmallDrive() {
+  ULARGE_INTEGER freeBytes{};
+  return GetDiskFreeSpaceExA("Q:\\", &freeBytes, nullptr, nullptr) && freeBytes.QuadPart < (2u << 20);
+}
+
+TEST_F(BuildWindowTest, FailuresAndCancelsLeaveEverySourceAndNoOutput) {
+  // More than the small drive holds, compressed or not.
+  WriteFileBytes(src + "\\NOISE.BIN", Noise(3u << 20));
+  const bool smallDrive = HasSmallDrive();
+  if (!smallDrive) ADD_FAILURE() << "no small drive Q: (tmpfs could not be mounted); the full-disk rows are left out";
+  const std::map<std::string, std::string> before = Snapshot(tmp.Path());
+  ASSERT_GE(before.size(), 5u);
+
+  enum Point { MissingFolder, ReadOnlyTarget, FullDisk, CancelFirstFile, CancelLastFile };
+  struct Kind { const char* name; TArchiveKind kind; TZipSFXStyle style; const char* ext; };
+  const Kind kinds[] = {
+      {"cab", akCabinetArchive, zsStandard, ".cab"},    {"cabsfx", akCabinetSFX, zsStandard, ".exe"},
+      {"zip", akZipArchive, zsStandard, ".zip"},        {"zipsfx", akZipSFX, zsStandard, ".exe"},
+      {"zipsfx-adv", akZipSFX, zsAdvanced, ".exe"},     {"zipsfx-dos", akZipSFX, zsDOS, ".exe"},
+  };
+  const char* pointNames[] = {"missing folder", "read-only target", "full disk", "cancel at the first file",
+                              "cancel at the end of the batch"};
+  for (const Kind& k : kinds) {
+    const bool zipKind = k.kind == akZipArchive || k.kind == akZipSFX;
+    for (bool move : {false, true}) {
+      for (Point point : {MissingFolder, ReadOnlyTarget, FullDisk, CancelFirstFile, CancelLastFile}) {
+        if (point == FullDisk && !smallDrive) continue;
+        // The cabinet's cancel is tested between files only; a late cancel
+        // of a Zip Archive that moved its sources keeps it (tested below).
+        if (point == CancelLastFile && (!zipKind || (move && k.kind == akZipArchive))) continue;
+        SCOPED_TRACE(std::string(k.name) + (move ? ", move, " : ", ") + pointNames[point]);
+        robot.Boxes.clear();
+        robot.Answers.clear();
+        settings.Values.MoveFiles = move;
+        settings.Values.ZipSFXStyle = k.style;
+        settings.Values.Kind = k.kind;
+        form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+          form->ZipArchiver1Progress(s, t, n, size);
+        };
+        std::string output = out / (std::string(k.name) + k.ext);
+        switch (point) {
+          case MissingFolder: output = out / ("NOWHERE\\" + std::string(k.name) + k.ext); break;
+          case ReadOnlyTarget:
+            WriteFileBytes(output, "the user's old package");
+            SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_READONLY);
+            break;
+          case FullDisk: output = "Q:\\" + std::string(k.name) + k.ext; break;
+          case CancelFirstFile:
+            robot.Answers = {IDYES};
+            if (zipKind) {
+              form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+                form->ZipArchiver1Progress(s, t, n, size);
+                if (t == NewFile && robot.Boxes.empty()) form->Button1Click(form->Button1);
+              };
+            } else {
+              form->Show();
+              PostMessageA(form->Button1->Handle(), BM_CLICK, 0, 0);
+            }
+            break;
+          case CancelLastFile:
+            robot.Answers = {IDYES};
+            form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+              form->ZipArchiver1Progress(s, t, n, size);
+              if (t == EndOfBatch && robot.Boxes.empty()) form->Button1Click(form->Button1);
+            };
+            break;
+        }
+        settings.Values.OutputFileName = output;
+        form->Show();
+        EXPECT_FALSE(form->Proceed()) << ::testing::PrintToString(Captions());
+        EXPECT_EQ(Snapshot(tmp.Path()), before) << "every source in place with its bytes";
+        EXPECT_TRUE(NoSpools());
+        if (point == ReadOnlyTarget) {
+          SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_NORMAL);
+          EXPECT_EQ(ReadFileBytes(output), "the user's old package");
+          DeleteFileA(output.c_str());
+        } else {
+          EXPECT_FALSE(FileExists(output)) << "no output left";
+        }
+        if (point == CancelFirstFile || point == CancelLastFile) {
+          EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - QUESTiON: " + BuildBox(TBuildMessage::Q1).Text}));
+        } else {
+          EXPECT_FALSE(robot.Boxes.empty()) << "a failure is reported";
+          // It names the output, or gives the stub step's code.
+          const bool stubStep = k.kind == akCabinetSFX || k.style == zsDOS;
+          if (point != ReadOnlyTarget && !robot.Boxes.empty()) {
+            if (stubStep)
+              EXPECT_NE(robot.Boxes[0].Text.find("Self-Exctracting, and the Error Code was "), std::string::npos);
+            else
+              EXPECT_EQ(robot.Boxes[0].Text, BuildBox(TBuildMessage::OutputNotWritten, output).Text);
+          }
+        }
+        EXPECT_FALSE(DirExists(out / "NOWHERE"));
+      }
+    }
+  }
+}
+
+TEST_F(BuildWindowTest, MovedFilesGoOnlyOnceTheSelfExtractorStandsWhole) {
   settings.Values.MoveFiles = true;
-  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  settings.Values.Sources = {{tmp / "ONE.TXT", false}, {src + "\\", true}};
+  const std::map<std::string, std::string> before = Snapshot(tmp.Path());
+
+  // No stub: the build fails and every source is still there.
   DeleteFileA((program / "Stub1.Bin").c_str());
   DeleteFileA((program / "ZIPSFX.BIN").c_str());
   EXPECT_FALSE(Build(akZipSFX, "moved.exe"));
-  EXPECT_FALSE(FileExists(src + "\\B.TXT")) << "moved into the zip";
-  ASSERT_FALSE(robot.Boxes.empty());
-  EXPECT_EQ(robot.Boxes.back().Text, BuildBox(TBuildMessage::MovedFilesKept, out / "moved.zip").Text);
-  EXPECT_EQ(ReadFileBytes(out / "moved.zip").compare(0, 2, "PK"), 0);
+  EXPECT_EQ(Snapshot(tmp.Path()), before);
+  EXPECT_EQ(robot.Boxes.back().Text, BuildBox(TBuildMessage::E1).Text);
   EXPECT_FALSE(FileExists(out / "moved.exe"));
+  EXPECT_FALSE(FileExists(out / "moved.zip"));
   EXPECT_TRUE(NoSpools());
+
+  // Built: the files it took are gone, the sub-folder's file it left stays.
+  CopyShippedFiles(program.Path());
+  robot.Boxes.clear();
+  ASSERT_TRUE(Build(akZipSFX, "moved.exe")) << ::testing::PrintToString(Captions());
+  EXPECT_TRUE(robot.Boxes.empty()) << ::testing::PrintToString(Captions());
+  for (const char* gone : {"ONE.TXT", "SRC\\A.TXT", "SRC\\B.TXT"}) EXPECT_FALSE(FileExists(tmp / gone)) << gone;
+  EXPECT_EQ(ReadFileBytes(src + "\\SUB\\C.TXT"), "sea");
+  form->ZipArchiver1->SetZipFilename(out / "moved.exe");
+  EXPECT_EQ(form->ZipArchiver1->Count(), 3);
+
+  // A source changed after it went in is not the one the package holds:
+  // it stays, and the user is told.
+  WriteFileBytes(tmp / "ONE.TXT", "one file");
+  settings.Values.Sources = {{tmp / "ONE.TXT", false}};
+  form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+    form->ZipArchiver1Progress(s, t, n, size);
+    if (t == EndOfBatch) WriteFileBytes(tmp / "ONE.TXT", "one file, longer now");
+  };
+  robot.Boxes.clear();
+  ASSERT_TRUE(Build(akZipSFX, "again.exe")) << ::testing::PrintToString(Captions());
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " +
+                                                  BuildBox(TBuildMessage::MovedFileNotRemoved, tmp / "ONE.TXT").Text}));
+  EXPECT_EQ(ReadFileBytes(tmp / "ONE.TXT"), "one file, longer now");
+}
+
+TEST_F(BuildWindowTest, AnOutputThatNamesTheProjectsOwnFilesIsRefused) {
+  const std::string project = tmp / "PROJECT.TPJ";
+  WriteFileBytes(project, "the project");
+  settings.ProjectFile = project;
+  settings.Values.AddSubDirs = true;
+  const std::map<std::string, std::string> before = Snapshot(tmp.Path());
+  struct Row { const char* name; TArchiveKind kind; std::string output; TBuildMessage refusal; };
+  const Row rows[] = {
+      {"a source file", akZipArchive, tmp / "ONE.TXT", TBuildMessage::OutputIsSource},
+      {"a source file, other case", akCabinetArchive, tmp / "one.txt", TBuildMessage::OutputIsSource},
+      {"in a source folder", akCabinetSFX, src + "\\OUT.EXE", TBuildMessage::OutputInSourceFolder},
+      {"a file of a source folder", akZipSFX, src + "\\B.TXT", TBuildMessage::OutputInSourceFolder},
+      {"below a source folder, with sub-folders", akZipArchive, src + "\\SUB\\C.TXT",
+       TBuildMessage::OutputInSourceFolder},
+      {"the project", akZipSFX, project, TBuildMessage::OutputIsProject},
+      {"the spool", akZipSFX, program / "spool.zip", TBuildMessage::OutputIsBuildFile},
+      {"a stub", akZipSFX, program / "Stub3.Bin", TBuildMessage::OutputIsBuildFile},
+  };
+  const std::string stub = ReadFileBytes(program / "Stub3.Bin");
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    robot.Boxes.clear();
+    settings.Values.Kind = r.kind;
+    settings.Values.OutputFileName = r.output;
+    form->Show();
+    EXPECT_FALSE(form->Proceed());
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " + BuildBox(r.refusal, r.output).Text}));
+    EXPECT_EQ(Snapshot(tmp.Path()), before);
+    EXPECT_EQ(ReadFileBytes(program / "Stub3.Bin"), stub);
+  }
+  // A cabinet takes a folder's own files only: below it is free.
+  robot.Boxes.clear();
+  settings.Values.Kind = akCabinetArchive;
+  settings.Values.OutputFileName = src + "\\SUB\\P.CAB";
+  EXPECT_TRUE(form->Proceed()) << ::testing::PrintToString(Captions());
+}
+
+TEST_F(BuildWindowTest, ASourceLockedOrChangedDuringTheBuildFailsItByName) {
+  const std::string one = tmp / "ONE.TXT";
+  struct Kind { const char* name; TArchiveKind kind; TZipSFXStyle style; const char* file; };
+  const Kind kinds[] = {{"cab", akCabinetArchive, zsStandard, "l.cab"}, {"cabsfx", akCabinetSFX, zsStandard, "l.exe"},
+                        {"zip", akZipArchive, zsStandard, "l.zip"},    {"zipsfx", akZipSFX, zsStandard, "l.exe"},
+                        {"zipsfx-dos", akZipSFX, zsDOS, "l.exe"}};
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.name);
+    settings.Values.ZipSFXStyle = k.style;
+    // Another program writes the file: it cannot be read whole.
+    robot.Boxes.clear();
+    HANDLE writer = CreateFileA(one.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Build(k.kind, k.file));
+    CloseHandle(writer);
+    ASSERT_FALSE(robot.Boxes.empty());
+    EXPECT_EQ(robot.Boxes[0].Text, BuildBox(TBuildMessage::SourceUnreadable, one).Text)
+        << ::testing::PrintToString(Captions());
+    EXPECT_FALSE(FileExists(out / k.file));
+    EXPECT_TRUE(NoSpools());
+    EXPECT_EQ(ReadFileBytes(one), "one file");
+  }
+  // Changed after the zip library listed it, before it was read: shortened,
+  // or rewritten with another time.
+  for (bool shorten : {true, false}) {
+    SCOPED_TRACE(shorten ? "shortened" : "rewritten");
+    robot.Boxes.clear();
+    form->ZipArchiver1->OnProgress = [&](TComponent* s, ProgressType t, const std::string& n, int size) {
+      if (t == NewFile && FileExists(one) && ReadFileBytes(one) == "one file") {
+        WriteFileBytes(one, shorten ? "one" : "ONE FILE");
+        if (!shorten) {
+          HANDLE h = CreateFileA(one.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+          FILETIME t2{0x12345678, 0x01D00000};
+          SetFileTime(h, nullptr, nullptr, &t2);
+          CloseHandle(h);
+        }
+      }
+      form->ZipArchiver1Progress(s, t, n, size);
+    };
+    EXPECT_FALSE(Build(akZipSFX, "changed.exe"));
+    ASSERT_FALSE(robot.Boxes.empty());
+    EXPECT_EQ(robot.Boxes[0].Text, BuildBox(TBuildMessage::SourceChanged, one).Text)
+        << ::testing::PrintToString(Captions());
+    EXPECT_FALSE(FileExists(out / "changed.exe"));
+    EXPECT_TRUE(NoSpools());
+    WriteFileBytes(one, "one file");
+  }
 }
 
 // A view with no window: what the steps report, recorded.
@@ -412,6 +656,18 @@ TEST_F(BuildWindowTest, CancelAfterFilesWereMovedKeepsTheArchive) {
   EXPECT_TRUE(Build(akZipArchive, "late.zip")) << ::testing::PrintToString(Captions());
   EXPECT_FALSE(FileExists(src + "\\B.TXT"));
   EXPECT_EQ(ReadFileBytes(out / "late.zip").compare(0, 2, "PK"), 0);
+}
+
+TEST_F(BuildWindowTest, AMovedSourceThatCannotBeDeletedIsNamed) {
+  // Read-only: the library takes it but cannot delete it.
+  settings.Values.MoveFiles = true;
+  settings.Values.Sources = {{src + "\\B.TXT", false}};
+  SetFileAttributesA((src + "\\B.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(Build(akZipArchive, "kept.zip")) << ::testing::PrintToString(Captions());
+  SetFileAttributesA((src + "\\B.TXT").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"tidy-Zaderuzo - WARNiNG: " +
+                                                  BuildBox(TBuildMessage::MovedFileNotRemoved, src + "\\B.TXT").Text}));
+  EXPECT_EQ(ReadFileBytes(src + "\\B.TXT"), "bee");
 }
 
 TEST_F(BuildWindowTest, CabinetCompressionFollowsTheSetting) {

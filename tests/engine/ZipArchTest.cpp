@@ -27,7 +27,11 @@ protected:
   void SetUp() override {
     zip.SetDLLDirectory(DistPath(""));
     zip.Unattended = true;
-    zip.OnMessage = [this](TComponent*, int code, const std::string& text) { messages.push_back({code, text}); };
+    // What went in is listed apart from the other messages.
+    zip.OnMessage = [this](TComponent*, int code, const std::string& text) {
+      if (code == zeAdded) added.push_back(text);
+      else messages.push_back({code, text});
+    };
   }
   std::string File(const std::string& rel, const std::string& content) {
     std::string path = tmp / rel;
@@ -53,6 +57,7 @@ protected:
   TTempDir tmp;
   TZipArchiver zip{nullptr};
   std::vector<TMsg> messages;
+  std::vector<std::string> added;  // full paths, as the library names them
 };
 
 TEST_F(ZipArch, EveryLevelMakesAZipThatReadersAccept) {
@@ -135,27 +140,75 @@ TEST_F(ZipArch, LargeFilesComeBackWholeWithProgressInOrder) {
   }
 }
 
-TEST_F(ZipArch, FilesThatCannotBeReadAreSkipped) {
-  // One small and one large file held open without sharing: each is
-  // reported and left out, the others go in.
+TEST_F(ZipArch, AFileThatCannotBeReadEndsTheRun) {
+  // Held without sharing, or open for writing by another program: no zip
+  // leaves it out. Small files are read on the workers, large ones on the
+  // library's own thread.
   std::string big = Sample(400000, 22);
   File("src\\a.txt", "alpha");
   File("src\\b.txt", big);
+  struct Row { const char* name; const char* file; DWORD access, share; };
+  const Row rows[] = {
+      {"small, held", "src\\c.txt", GENERIC_READ, 0},
+      {"large, held", "src\\d.txt", GENERIC_READ, 0},
+      {"small, written", "src\\c.txt", GENERIC_WRITE, FILE_SHARE_READ},
+      {"large, written", "src\\d.txt", GENERIC_WRITE, FILE_SHARE_READ},
+  };
   File("src\\c.txt", "locked small");
   File("src\\d.txt", Sample(300000, 23));
-  File("src\\e.txt", "echo");
-  THandleGuard small(CreateFileA((tmp / "src\\c.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  THandleGuard large(CreateFileA((tmp / "src\\d.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(small.Valid() && large.Valid());
-  std::string out = tmp / "skip.zip";
-  EXPECT_EQ(Add(out, {tmp / "src\\*.*"}), 3);
-  EXPECT_EQ(Codes(), (std::vector<int>{zeOpenFile, zeOpenFile}));
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].Text, "Could not open for reading: " + tmp / "src\\c.txt");
-  EXPECT_EQ(messages[1].Text, "Could not open for reading: " + tmp / "src\\d.txt");
-  TExpect x;
-  x.Entries = {{"a.txt", "alpha"}, {"b.txt", big}, {"e.txt", "echo"}};
-  ExpectForReaders(out, "arch", "skip.zip", x);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    messages.clear();
+    added.clear();
+    THandleGuard held(CreateFileA((tmp / r.file).c_str(), r.access, r.share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
+    std::string out = tmp / "skip.zip";
+    EXPECT_EQ(Add(out, {tmp / "src\\*.*"}), 0);
+    EXPECT_EQ(Codes(), (std::vector<int>{zeOpenFile}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text, "Could not open for reading: " + tmp / r.file);
+    EXPECT_FALSE(FileExists(out));
+    EXPECT_TRUE(added.empty());
+  }
+}
+
+TEST_F(ZipArch, AFileChangedSinceItWasListedEndsTheRun) {
+  // Changed between the listing and the reading (here at the first file's
+  // report): shortened, or rewritten in place with another time.
+  struct Row { const char* name; size_t size; bool shorten; };
+  const Row rows[] = {{"small, shortened", 5000, true}, {"small, rewritten", 5000, false},
+                      {"large, shortened", 3000000, true}, {"large, rewritten", 3000000, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    messages.clear();
+    File("chg\\a.txt", "first");
+    const std::string b = File("chg\\b.txt", Sample(r.size, 31));
+    zip.OnProgress = [&](TComponent*, ProgressType t, const std::string& name, int) {
+      if (t != NewFile || name != "a.txt") return;
+      std::string now = Sample(r.size, 32);
+      if (r.shorten) now.resize(r.size / 3);
+      WriteFileBytes(b, now);
+      THandleGuard h(CreateFileA(b.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      FILETIME t2{0x12345678, 0x01D00000};
+      SetFileTime(h.Get(), nullptr, nullptr, &t2);
+    };
+    std::string out = tmp / "chg.zip";
+    DeleteFileA(out.c_str());
+    EXPECT_EQ(Add(out, {tmp / "chg\\a.txt", b}), 0);
+    zip.OnProgress = nullptr;
+    EXPECT_EQ(Codes(), (std::vector<int>{zeFileChanged}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text, "File changed while it was added: " + b);
+    EXPECT_FALSE(FileExists(out));
+  }
+}
+
+TEST_F(ZipArch, TheLibraryNamesEveryFileItAdded) {
+  File("src\\a.txt", "alpha");
+  File("src\\sub\\b.txt", "beta");
+  std::string out = tmp / "named.zip";
+  EXPECT_EQ(Add(out, {tmp / "src\\*.*"}, {AddRecurseDirs}), 2);
+  EXPECT_EQ(added, (std::vector<std::string>{tmp / "src\\a.txt", tmp / "src\\sub\\b.txt"}));
 }
 
 TEST_F(ZipArch, NamesMatchWithoutRegardToCase) {

@@ -423,6 +423,26 @@ TEST_F(StudioCommands, CommandLineProjectStaysUntitledAndModified) {
   EXPECT_EQ(robot.Boxes.size(), 1u);
 }
 
+TEST_F(StudioCommands, AHugeProjectOnTheCommandLineGivesItsErrorAndANewProject) {
+  // 3 GB (sparse): not read into memory; the load's own error, then the
+  // values of a new project.
+  const std::string huge = dir / "Huge.tpj";
+  HANDLE h = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = 3ll << 30;
+  EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+  CloseHandle(h);
+  values.SetText(T::e1, "before");
+  cmd.LoadCommandLine(huge);
+  DeleteFileA(huge.c_str());
+  ASSERT_EQ(robot.Boxes.size(), 1u);
+  EXPECT_EQ(robot.Boxes[0].Text, "I/O error 8");
+  EXPECT_EQ(values.Text(T::e1), "");
+  EXPECT_TRUE(values.Checked(C::r1));
+  EXPECT_EQ(cmd.CurrentProjectFile, "<>");
+}
+
 TEST_F(StudioCommands, AddFolderAndAddFileAddEachCaptionOnce) {
   std::string folder = dir.Path();
   std::string file = dir / "a.txt";

@@ -124,6 +124,17 @@ TEST(StudioValues, NewProjectValues) {
   EXPECT_TRUE(s.Sources().empty());
 }
 
+TEST(StudioValues, SettingsNameTheCurrentProjectFile) {
+  // No build may write over it; a project without a file has none.
+  TStudioValues v;
+  std::string current = "<>";
+  TStudioSettings s(v, &current);
+  EXPECT_TRUE(s.ProjectFileNames().empty());
+  current = "C:\\P\\My.tpj";
+  EXPECT_EQ(s.ProjectFileNames(), std::vector<std::string>{"C:\\P\\My.tpj"});
+  EXPECT_TRUE(TStudioSettings(v).ProjectFileNames().empty());
+}
+
 TEST(StudioValues, SettingsReadTheControlsWhenAsked) {
   TStudioValues v;
   TStudioSettings s(v);

@@ -520,7 +520,18 @@ TEST_F(WizardStart, CommandLines) {
       {"cut short", {cut}, {"Error Opening Project. (E0)"}, pgAddFiles, true, true, 0},
       {"cut short, built", {cut, "/B"}, {"Error Opening Project. (E0)", Box(M::S6)}, pgWelcome, true, false, 0},
       {"nothing to add", {out / "EMPTY.TPJ", "/B"}, {Box(M::S7)}, pgWelcome, true, true, 0},
+      // Larger than memory allows: the load's own error, nothing built.
+      {"huge, built", {out / "HUGE.TPJ", "/B"}, {"Error Opening Project. (E8)", Box(M::S6)}, pgWelcome, false, false, 0},
   };
+  {
+    // 3 GB, sparse.
+    HANDLE h = CreateFileA((out / "HUGE.TPJ").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 3ll << 30;
+    EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+  }
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     TWizardValues v;
@@ -537,6 +548,46 @@ TEST_F(WizardStart, CommandLines) {
     EXPECT_EQ(fresh.Builds, r.builds);
   }
   EXPECT_EQ(Application().HelpFile(), view.Folder + "Mainhelp.hlp");
+}
+
+TEST_F(WizardStart, OnlyAWholeProjectIsBuiltWithB) {
+  // Each kind's project cut after each of its lines, and inside its last
+  // one: "/B" builds only the whole file.
+  for (const char* kind : {"Cabinet Archive", "Cabinet SFX", "Zip Archive", "Zip SFX"}) {
+    TWizardValues v;
+    v.Kind = kind;
+    v.Files = {data / "A.TXT"};
+    v.Folders = {data / "SUB\\"};
+    v.SetChecked(C::winSimpleSFX, true);
+    v.SetText(T::ProjectOutputName, out / "P.EXE");
+    v.SetText(T::Pass1, "secret");
+    v.SetText(T::Pass2, "secret");
+    TFakeView saver;
+    saver.Folder = view.Folder;
+    TWizardCommands(v, saver, files).SaveProject(out / "WHOLE.TPJ");
+    const std::string whole = ReadFileBytes(out / "WHOLE.TPJ");
+    std::vector<size_t> cuts;
+    for (size_t at = whole.find("\r\n"); at != std::string::npos; at = whole.find("\r\n", at + 2)) cuts.push_back(at + 2);
+    cuts.push_back(whole.size() - 3);  // inside the last line ("secret", "N" or a level)
+    std::sort(cuts.begin(), cuts.end());
+    for (size_t n : cuts) {
+      SCOPED_TRACE(std::string(kind) + ", " + std::to_string(n) + " of " + std::to_string(whole.size()) + " bytes");
+      WriteFileBytes(out / "CUT.TPJ", whole.substr(0, n));
+      TWizardValues loaded;
+      TFakeView fresh;
+      fresh.Folder = view.Folder;
+      TWizardCommands c(loaded, fresh, files);
+      robot.Boxes.clear();
+      robot.Answers.clear();
+      EXPECT_TRUE(c.Start({out / "CUT.TPJ", "/B"}));
+      const bool isWhole = n == whole.size();
+      EXPECT_EQ(fresh.Builds, isWhole ? 1 : 0);
+      if (!isWhole) {
+        ASSERT_FALSE(robot.Boxes.empty());
+        EXPECT_EQ(robot.Boxes.back().Text, Box(TWizardMessage::S6));
+      }
+    }
+  }
 }
 
 TEST_F(WizardStart, AMissingStubAsksWhetherToClose) {

@@ -253,6 +253,13 @@ TEST(WizardSettings, TheEngineReadsTheControlsOfTheKind) {
   EXPECT_EQ(TWizardSettings(v).Kind(), std::nullopt);
   for (C c : {C::dosSFX, C::winSimpleSFX, C::winAdvancedSFX}) v.SetChecked(c, false);
   EXPECT_EQ(TWizardSettings(v).ZipSFXStyle(), -1);
+  // The project opened and the one page 6 saves to: no build writes over them.
+  v.SetText(T::Pname, "");
+  v.SetText(T::projectFilename, "");
+  EXPECT_TRUE(TWizardSettings(v).ProjectFileNames().empty());
+  v.SetText(T::Pname, "C:\\P\\OPENED.TPJ");
+  v.SetText(T::projectFilename, "C:\\P\\SAVED.TPJ");
+  EXPECT_EQ(TWizardSettings(v).ProjectFileNames(), (std::vector<std::string>{"C:\\P\\OPENED.TPJ", "C:\\P\\SAVED.TPJ"}));
 }
 
 // ---------------------------------------------------------------------------
