@@ -736,12 +736,7 @@ TEST(ProjectFileAccess, RunningOutOfMemoryIsAnErrorOfTheFile) {
   // A 3 GB file (sparse, so the test stays quick) is not read into memory.
   TTempDir dir;
   const std::string huge = dir / "huge.tpj";
-  HANDLE h = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  LARGE_INTEGER size;
-  size.QuadPart = 3ll << 30;
-  EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-  CloseHandle(h);
+  ASSERT_TRUE(MakeSparseFile(huge, 3ll << 30));
   TLoad disk = Load(TestDiskFiles(), huge, TProjectFrontEnd::Studio);
   DeleteFileA(huge.c_str());
   EXPECT_TRUE(disk.Threw);

@@ -427,12 +427,7 @@ TEST_F(StudioCommands, AHugeProjectOnTheCommandLineGivesItsErrorAndANewProject) 
   // 3 GB (sparse): not read into memory; the load's own error, then the
   // values of a new project.
   const std::string huge = dir / "Huge.tpj";
-  HANDLE h = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  LARGE_INTEGER size;
-  size.QuadPart = 3ll << 30;
-  EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
-  CloseHandle(h);
+  ASSERT_TRUE(MakeSparseFile(huge, 3ll << 30));
   values.SetText(T::e1, "before");
   cmd.LoadCommandLine(huge);
   DeleteFileA(huge.c_str());

@@ -92,3 +92,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 bool FileExists(const std::string& path) { std::error_code ec; return fs::is_regular_file(path, ec); }
 bool DirExists(const std::string& path) { std::error_code ec; return fs::is_directory(path, ec); }
 void MakeDirs(const std::string& path) { fs::create_directories(path); }
+
+#ifdef _WIN32
+bool MakeSparseFile(const std::string& path, long long size) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  bool ok = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+}
+#endif

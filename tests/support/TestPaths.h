@@ -36,3 +36,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 void MakeDirs(const std::string& path);
+
+#ifdef _WIN32
+// A file of `size` bytes made by setting its end alone (sparse where the
+// file system allows), for tests of files too large to read.
+bool MakeSparseFile(const std::string& path, long long size);
+#endif
