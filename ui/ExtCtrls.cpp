@@ -174,7 +174,8 @@ void TTimer::Update() {
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER && wp == kTimerId) {
     auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (timer && timer->OnTimer) {
+    // A tick queued before the timer stopped is not one.
+    if (timer && timer->running_ && timer->OnTimer) {
       try {
         timer->OnTimer(timer);
       } catch (...) {

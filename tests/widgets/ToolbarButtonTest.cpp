@@ -253,7 +253,11 @@ TEST(ToolbarButton, ClickHandlerMayFreeItsButton) {
         delete s;
         freed = true;
       };
-      f.robot.FireTimer(b->RepeatTimer()->Handle(), TTimer::kTimerId);
+      HWND timer = b->RepeatTimer()->Handle();
+      f.robot.FireTimer(timer, TTimer::kTimerId);
+      // The freed button's timer is stopped: a tick already queued for it
+      // reaches no button.
+      SendMessageA(timer, WM_TIMER, TTimer::kTimerId, 0);
       f.Release(f.form.get(), 15, 15);
     } else {
       b->OnClick = [&](TComponent* s) {

@@ -19,8 +19,23 @@ int hookedButtons = 0, hookId = 0;
 TTimer* hotTimer = nullptr;
 bool inHotTick = false;
 TToolbarButton* tracked = nullptr;
-// A repeat timer whose button was freed by its own tick; freed on the next.
-std::unique_ptr<TTimer> retiredTimer;
+// A repeat timer whose button was freed by its own tick: stopped, and freed
+// on the next tick or at program end.
+TTimer* retiredTimer = nullptr;
+
+void FreeRetiredTimer() {
+  delete retiredTimer;
+  retiredTimer = nullptr;
+}
+
+void RetireTimer(std::unique_ptr<TTimer> timer) {
+  static bool freedAtEnd = false;
+  if (!freedAtEnd) FreeAtProgramEnd(FreeRetiredTimer);
+  freedAtEnd = true;
+  FreeRetiredTimer();
+  timer->SetEnabled(false);
+  retiredTimer = timer.release();
+}
 
 struct TPattern {
   TBitmapHandle bitmap;
@@ -238,7 +253,7 @@ TToolbarButton::~TToolbarButton() {
     hotTimer->SetEnabled(false);
     tracked = nullptr;
   }
-  if (inRepeatTick_) retiredTimer = std::move(repeatTimer_);
+  if (inRepeatTick_) RetireTimer(std::move(repeatTimer_));
   repeatTimer_.reset();
   glyph_.reset();
   if (--liveButtons == 0) {
@@ -480,7 +495,7 @@ void TToolbarButton::MouseDown(TMouseButton button, TShiftState shift, int x, in
 
 void TToolbarButton::RepeatTick() {
   auto alive = alive_;
-  retiredTimer.reset();
+  FreeRetiredTimer();
   struct TTickGuard {
     TToolbarButton* self;
     std::shared_ptr<bool> alive;
