@@ -225,8 +225,10 @@ void TStudioCommands::AddFolder(const std::string& directory) {
 }
 
 void TStudioCommands::AddFile(const std::string& path) {
-  if (HasSourceCaption(controls_.SourceEntries(), path)) return;
+  // Nothing clicked yet, or a file gone since: nothing to add.
   bool folder = !FileExistsStr(path) && FolderExistsStr(path);
+  if (path.empty() || (!folder && !FileExistsStr(path))) return;
+  if (HasSourceCaption(controls_.SourceEntries(), path)) return;
   controls_.AddSource({path, folder ? kFolderImage : kFileImage});
   Changed();
 }

@@ -625,6 +625,14 @@ void TListView::WndProc(TMessage& m) {
       case NM_CLICK: Click(); return;
       case NM_DBLCLK: DblClick(); return;
       case LVN_COLUMNCLICK: ColumnClick(reinterpret_cast<NMLISTVIEW*>(m.LParam)->iSubItem); return;
+      case LVN_ITEMCHANGED: {
+        // A selection or focus the user moves is a change as much as an
+        // added or deleted item.
+        auto* nm = reinterpret_cast<NMLISTVIEW*>(m.LParam);
+        if ((nm->uChanged & LVIF_STATE) && nm->uNewState != nm->uOldState && OnChange && !Loading() && !Destroying())
+          OnChange(this);
+        return;
+      }
       default: break;
     }
   }

@@ -781,8 +781,13 @@ void TWinControl::WndProc(TMessage& m) {
       DefaultHandler(m);
       UpdateBoundsFromWindow();
       return;
+    case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
-      captureControl_ = nullptr;
+      // A windowless control holding the mouse hears that it lost it.
+      if (TGraphicControl* held = captureControl_) {
+        captureControl_ = nullptr;
+        held->Perform(WM_CANCELMODE);
+      }
       break;
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
@@ -845,6 +850,17 @@ void TWinControl::WndProc(TMessage& m) {
       Invalidate();
       { TMessage n{CM_PARENTCOLORCHANGED, 0, 0, 0}; Broadcast(n); }
       return;
+    // Only top-level windows hear of a new colour scheme: every control
+    // below them is told, windowless ones included.
+    case WM_SYSCOLORCHANGE:
+      DefaultHandler(m);
+      Perform(CM_SYSCOLORCHANGE);
+      return;
+    case CM_SYSCOLORCHANGE: {
+      TMessage n{CM_SYSCOLORCHANGE, 0, 0, 0};
+      Broadcast(n);
+      return;
+    }
     case CM_SHOWHINTCHANGED:
     case CM_PARENTSHOWHINTCHANGED: {
       TControl::WndProc(m);

@@ -156,6 +156,9 @@ public:
 
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
+  // The help file's topic for this control; 0 for none.
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int context) { helpContext_ = context; }
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool v);
   bool ParentShowHint() const { return parentShowHint_; }
@@ -221,6 +224,7 @@ private:
   bool parentFont_ = true;
   bool fromParent_ = false;
   std::string hint_;
+  int helpContext_ = 0;
   bool showHint_ = false, parentShowHint_ = true;
   TCursor cursor_ = TCursor::crDefault;
   TPopupMenuBase* popupMenu_ = nullptr;

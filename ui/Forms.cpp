@@ -518,6 +518,7 @@ void TApplication::UnhookMainWindow(int id) {
 bool TApplication::IsDialogKeyMessage(MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
   WPARAM key = msg.wParam;
+  if (key == VK_F1 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && FocusedControlHelp()) return true;
   if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
   TWinControl* target = TWinControl::FromHandle(msg.hwnd);
   if (!target) return false;
@@ -570,6 +571,19 @@ void TApplication::Terminate() {
 bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
   if (helpFile_.empty()) return false;
   return Seam().Help(Handle(), helpFile_, command, data);
+}
+
+bool TApplication::FocusedControlHelp() {
+  if (helpFile_.empty()) return false;
+  TWinControl* focused = nullptr;
+  // The focus may sit in a system child window (a combo box's edit).
+  for (HWND h = GetFocus(); h && !focused; h = GetParent(h)) focused = TWinControl::FromHandle(h);
+  for (TControl* c = focused; c; c = c->Parent())
+    if (int context = c->HelpContext()) {
+      HelpContext(context);
+      return true;
+    }
+  return false;
 }
 
 bool TApplication::HelpJump(const std::string& topic) {

@@ -212,6 +212,9 @@ public:
   bool HelpCommand(UINT command, ULONG_PTR data);
   bool HelpContext(int context) { return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context)); }
   bool HelpJump(const std::string& topic);
+  // F1: the topic of the focused control, else of the nearest control
+  // around it that has one (the form last). False when none has a topic.
+  bool FocusedControlHelp();
 
   // A message box through the seam, owned by the application window.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);

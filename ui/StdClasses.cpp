@@ -55,6 +55,7 @@ const TClassInfo& ControlClassInfo() {
     i.Prop("Caption", &TControl::SetCaption);
     i.Prop("Text", &TControl::SetText);
     i.Prop("Hint", &TControl::SetHint);
+    i.Prop("HelpContext", &TControl::SetHelpContext);
     i.Prop("ShowHint", &TControl::SetShowHint);
     i.Prop("ParentShowHint", &TControl::SetParentShowHint);
     i.Prop("Cursor", &TControl::SetCursor);

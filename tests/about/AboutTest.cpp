@@ -6,7 +6,9 @@
 
 #include <array>
 #include <functional>
+#include <set>
 
+#include "Gdi.h"
 #include "Robot.h"
 #include "TestSteps.h"
 
@@ -188,6 +190,80 @@ TEST(OLabel, MouseKeysAndFocus) {
   o->SetEnabled(false);
   SendMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(31, 10));
   EXPECT_EQ(o->LedPicture(), "DISRND");
+  form.Hide();
+}
+
+// Each type and state paints its own picture, loaded by name; black in the
+// picture shows the control's colour.
+TEST(OLabel, PaintsTheNamedLedPicture) {
+  TForm form(nullptr);
+  form.Show();
+  std::set<std::vector<COLORREF>> looks;
+  for (TLEDType type : {TLEDType::ltDefault, TLEDType::ltUp, TLEDType::ltDown}) {
+    for (int state = 0; state < 4; ++state) {
+      auto* o = new TOLabel(&form);
+      o->SetParent(&form);
+      o->SetColor(MakeColor(RGB(10, 20, 200)));
+      o->SetLedType(type);
+      HWND h = o->Handle();
+      if (state == 0) o->SetEnabled(false);
+      if (state >= 2) SendMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+      if (state == 3) SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+      std::string name = o->LedPicture();
+      SCOPED_TRACE(name);
+      TBitmapHandle picture(static_cast<HBITMAP>(
+          LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+      ASSERT_TRUE(picture);
+      BITMAP info{};
+      GetObjectA(picture.Get(), sizeof info, &info);
+      TMemoryDC source(nullptr);
+      TSelectGuard select(source.Get(), picture.Get());
+      TBitmap bmp(o->Width(), o->Height());
+      SendMessageA(h, WM_PAINT, reinterpret_cast<WPARAM>(bmp.Canvas().Handle()), 0);
+      std::vector<COLORREF> look;
+      int mismatches = 0;
+      for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x) {
+          COLORREF want = GetPixel(source.Get(), x, y);
+          if (want == RGB(0, 0, 0)) want = RGB(10, 20, 200);
+          if (bmp.Pixel(x, y + 5) != want) ++mismatches;
+          look.push_back(want);
+        }
+      EXPECT_EQ(mismatches, 0);
+      looks.insert(look);
+      delete o;
+    }
+  }
+  EXPECT_EQ(looks.size(), 12u) << "twelve different pictures";
+}
+
+TEST(OLabel, MouseEnterAndAcceleratorCharacter) {
+  TRobot robot;
+  TForm3 form(nullptr);
+  form.Show();
+  TOLabel* o = form.OLabel1;
+  o->SetCaption("&Visit");
+  HWND h = o->Handle();
+  int enters = 0, leaves = 0, clicks = 0;
+  o->OnMouseEnter = [&](TComponent*) { ++enters; };
+  o->OnMouseLeave = [&](TComponent*) { ++leaves; };
+  o->OnClick = [&](TComponent*) { ++clicks; };
+  // Lit from the keyboard first: the mouse coming in is still an entry.
+  SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+  SendMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(31, 10));
+  EXPECT_EQ(enters, 1);
+  SendMessageA(h, WM_MOUSELEAVE, 0, 0);
+  SendMessageA(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+  EXPECT_EQ(enters, 2);
+  EXPECT_EQ(leaves, 1);
+  // The accelerator fires the click, any letter case; others do nothing.
+  EXPECT_FALSE(OLabelsDialogChar(&form, 'x'));
+  EXPECT_TRUE(OLabelsDialogChar(&form, 'v'));
+  EXPECT_EQ(clicks, 1);
+  o->SetEnabled(false);
+  EXPECT_FALSE(o->DialogChar('V'));
+  EXPECT_EQ(clicks, 1);
   form.Hide();
 }
 

@@ -450,6 +450,9 @@ TEST_F(StudioCommands, AddFolderAndAddFileAddEachCaptionOnce) {
   std::string sub = dir / "sub";
   MakeDirs(sub);
   cmd.AddFile(sub);
+  // Nothing clicked, or a file that is gone: nothing is added.
+  cmd.AddFile("");
+  cmd.AddFile(dir / "gone.txt");
   std::vector<TSourceEntry> expected = {{folder, kFolderImage}, {file, kFileImage}, {sub, kFolderImage}};
   EXPECT_EQ(values.SourceEntries(), expected);
   EXPECT_TRUE(cmd.ProjectModified);

@@ -482,6 +482,54 @@ TEST_F(StudioMain, SourceListCommands) {
   EXPECT_EQ(form->SourceListView->Count(), 0);
 }
 
+// The file last clicked stays the one Add File adds after the tree moves
+// the file list to another folder; before any click nothing is added.
+TEST_F(StudioMain, AddFileAddsTheFileLastClicked) {
+  std::string sub = dir / "Other";
+  MakeDirs(sub);
+  WriteFileBytes(dir / "a.txt", "a");
+  auto* addFile = dynamic_cast<TButton*>(form->FindComponent("AddFileButton"));
+  form->SourceDirView->SetDirectory(dir.Path());
+  ASSERT_EQ(_stricmp(form->SourceFileView->Directory().c_str(), dir.Path().c_str()), 0)
+      << TreeState(*form->SourceDirView, robot);
+  SendMessageA(addFile->Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form->SourceEntries().empty());
+  PickFile(form->SourceFileView, "a.txt");
+  std::string picked = form->SourceFileView->GetSelectedFile();
+  ASSERT_FALSE(picked.empty());
+  form->SourceDirView->SetDirectory(sub);
+  ASSERT_EQ(_stricmp(form->SourceFileView->Directory().c_str(), sub.c_str()), 0)
+      << TreeState(*form->SourceDirView, robot);
+  SendMessageA(addFile->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form->SourceEntries(), (std::vector<TSourceEntry>{{picked, kFileImage}}));
+}
+
+// F1 on a focused kind button shows its topic; elsewhere (no topic) the
+// menu's F1 still opens the contents.
+TEST_F(StudioMain, F1OnAKindButtonShowsItsTopic) {
+  struct {
+    TWinControl* control;
+    ULONG_PTR topic;
+  } rows[] = {{form->r1, 1001}, {form->r2, 1004}, {form->r3, 1002}, {form->r4, 1003}, {form->e1, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.control->Name());
+    ::SetFocus(row.control->Handle());
+    robot.HelpCalls.clear();
+    robot.HelpData.clear();
+    PostMessageA(row.control->Handle(), WM_KEYDOWN, VK_F1, 1);
+    PostMessageA(row.control->Handle(), WM_KEYUP, VK_F1, 0xC0000001);
+    Application().ProcessMessages();
+    if (row.topic) {
+      ASSERT_EQ(robot.HelpCalls.size(), 1u);
+      EXPECT_EQ(robot.HelpCalls[0].first, Application().HelpFile());
+      EXPECT_EQ(robot.HelpCalls[0].second, static_cast<UINT>(HELP_CONTEXT));
+      EXPECT_EQ(robot.HelpData[0], row.topic);
+    } else {
+      for (const auto& call : robot.HelpCalls) EXPECT_NE(call.second, static_cast<UINT>(HELP_CONTEXT));
+    }
+  }
+}
+
 TEST_F(StudioMain, FocusTextsAndFixedSize) {
   ::SetFocus(form->e1->Handle());
   EXPECT_EQ(form->StatusText(), "The Title Of Your Package");

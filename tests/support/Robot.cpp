@@ -63,8 +63,9 @@ std::string TRobot::BrowseForFolder(HWND, const std::string&, const std::string&
   return folder;
 }
 
-bool TRobot::Help(HWND, const std::string& helpFile, UINT command, ULONG_PTR) {
+bool TRobot::Help(HWND, const std::string& helpFile, UINT command, ULONG_PTR data) {
   HelpCalls.emplace_back(helpFile, command);
+  HelpData.push_back(data);
   return true;
 }
 

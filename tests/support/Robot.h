@@ -38,6 +38,7 @@ public:
   std::vector<TShownDialog> Dialogs;
   int Unscripted = 0;                     // boxes shown with no answer left
   std::vector<std::pair<std::string, UINT>> HelpCalls;   // file, command
+  std::vector<ULONG_PTR> HelpData;                       // each call's data (the topic)
   std::vector<std::string> ShellCalls;                   // "verb|file|params"
   std::vector<std::string> Programs;                     // command lines
   std::vector<UINT> ExitCalls;

@@ -388,3 +388,97 @@ TEST(Controls, FontAndColourFollowTheParentUntilSetOwn) {
   EXPECT_EQ(panel->Color(), clTeal);
   EXPECT_EQ(follower->Color(), clTeal);
 }
+
+namespace {
+// A windowless control that logs the messages the layer passes on to it.
+class TMessageLog : public TGraphicControl {
+public:
+  using TGraphicControl::TGraphicControl;
+  std::vector<UINT> Seen;
+
+protected:
+  void Paint(TCanvas&) override {}
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_CANCELMODE || m.Msg == CM_SYSCOLORCHANGE) Seen.push_back(m.Msg);
+    TGraphicControl::WndProc(m);
+  }
+};
+}  // namespace
+
+TEST(Controls, CancelModeAndCaptureLossReachTheControlHoldingTheMouse) {
+  enum TLoss { kCancelMode, kOtherWindowCaptures };
+  for (TLoss loss : {kCancelMode, kOtherWindowCaptures}) {
+    SCOPED_TRACE(loss == kCancelMode ? "cancel mode" : "another window captures");
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* held = new TMessageLog(&form);
+    held->SetBounds(10, 10, 50, 20);
+    held->SetParent(&form);
+    auto* other = new TMessageLog(&form);
+    other->SetBounds(100, 10, 50, 20);
+    other->SetParent(&form);
+    TForm elsewhere(nullptr);
+    HWND h = form.Handle();
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, At(15, 15));
+    ASSERT_EQ(form.CaptureControl(), held);
+    if (loss == kCancelMode) SendMessageA(h, WM_CANCELMODE, 0, 0);
+    else SetCapture(elsewhere.Handle());
+    EXPECT_EQ(held->Seen, std::vector<UINT>{WM_CANCELMODE});
+    EXPECT_TRUE(other->Seen.empty());
+    EXPECT_EQ(form.CaptureControl(), nullptr);
+    ReleaseCapture();
+  }
+}
+
+TEST(Forms, ANewColourSchemeReachesEveryControl) {
+  TForm form(nullptr);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* top = new TMessageLog(&form);
+  top->SetParent(&form);
+  auto* nested = new TMessageLog(&form);
+  nested->SetParent(panel);
+  SendMessageA(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(top->Seen, std::vector<UINT>{CM_SYSCOLORCHANGE});
+  EXPECT_EQ(nested->Seen, std::vector<UINT>{CM_SYSCOLORCHANGE});
+}
+
+// F1 shows the focused control's topic, else the nearest one around it
+// (the form's last); with no topic anywhere it is an ordinary key.
+TEST(Forms, F1ShowsTheTopicOfTheFocusedControlElseTheForms) {
+  TRobot robot;
+  Application().SetHelpFile("Test.hlp");
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 300, 200);
+  auto* own = new TEdit(&form);
+  own->SetParent(&form);
+  own->SetHelpContext(7);
+  auto* panel = new TPanel(&form);
+  panel->SetBounds(0, 50, 300, 100);
+  panel->SetParent(&form);
+  auto* inner = new TEdit(&form);
+  inner->SetParent(panel);
+  form.Show();
+  struct {
+    const char* name;
+    TWinControl* focus;
+    int panelTopic, formTopic;
+    std::vector<ULONG_PTR> topics;
+  } rows[] = {
+      {"its own", own, 0, 5, {7}},
+      {"the form's", inner, 0, 5, {5}},
+      {"the panel's before the form's", inner, 9, 5, {9}},
+      {"none", inner, 0, 0, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    panel->SetHelpContext(row.panelTopic);
+    form.SetHelpContext(row.formTopic);
+    ::SetFocus(row.focus->Handle());
+    robot.HelpData.clear();
+    PostMessageA(row.focus->Handle(), WM_KEYDOWN, VK_F1, 1);
+    Application().ProcessMessages();
+    EXPECT_EQ(robot.HelpData, row.topics);
+  }
+  Application().SetHelpFile("");
+}

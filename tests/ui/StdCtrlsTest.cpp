@@ -217,3 +217,24 @@ TEST(ListView, SortedItemsKnowTheirNewPlaces) {
   SendMessageA(list->Handle(), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&lvi));
   EXPECT_STREQ(text, "z");
 }
+
+TEST(ListView, SelectionTheUserMovesIsAChange) {
+  TForm form(nullptr);
+  auto* list = new TListView(&form);
+  list->SetViewStyle(TViewStyle::vsReport);
+  list->AddColumn();
+  list->SetParent(&form);
+  form.Show();
+  for (const char* name : {"a", "b", "c"}) list->Add(name, -1);
+  std::vector<std::string> seen;
+  list->OnChange = [&](TComponent*) { seen.push_back(list->Selected() ? list->Selected()->Caption() : ""); };
+  SetFocus(list->Handle());
+  // Keys move the selection as the mouse does; each move is reported.
+  SendMessageA(list->Handle(), WM_KEYDOWN, VK_END, 0);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), "c");
+  seen.clear();
+  SendMessageA(list->Handle(), WM_KEYDOWN, VK_HOME, 0);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), "a");
+}

@@ -274,3 +274,53 @@ TEST(AnimMainMenu, KeyboardSelectionRepaintsTheRowItLeft) {
   EXPECT_EQ(bmp.Pixel(x, row0.y), ColorToRGB(colors.Menu));
   EXPECT_EQ(bmp.Pixel(x, row1.y), ColorToRGB(colors.Highlight));
 }
+
+// Only a key that types a character may match an accelerator; function keys,
+// the keypad and punctuation once read as letters (F9 as 'x', keypad '.' as
+// 'n') or matched the rows that have no accelerator.
+TEST(AnimMainMenu, OnlyTypedCharactersMatchAccelerators) {
+  struct {
+    const char* name;
+    WPARAM key;
+    std::string log;  // the command run, if any
+  } rows[] = {
+      {"N", 'N', "click New1"},       {"O", 'O', "click Open1"},      {"F2", VK_F2, ""},
+      {"F3", VK_F3, ""},              {"F5", VK_F5, ""},              {"F6", VK_F6, ""},
+      {"F8", VK_F8, ""},              {"F9", VK_F9, ""},              {"F11", VK_F11, ""},
+      {"F12", VK_F12, ""},            {"keypad 5", VK_NUMPAD5, ""},   {"keypad 6", VK_NUMPAD6, ""},
+      {"keypad 8", VK_NUMPAD8, ""},   {"keypad .", VK_DECIMAL, ""},   {"keypad /", VK_DIVIDE, ""},
+      {"keypad *", VK_MULTIPLY, ""},  {"keypad -", VK_SUBTRACT, ""},  {"OEM .", VK_OEM_PERIOD, ""},
+      {"OEM ;", VK_OEM_1, ""},        {"OEM [", VK_OEM_4, ""},        {"OEM 102", VK_OEM_102, ""},
+      {"insert", VK_INSERT, ""},      {"home", VK_HOME, ""},          {"apps", VK_APPS, ""},
+      {"0xE5", 0xE5, ""},             {"0xFE", 0xFE, ""},
+  };
+  for (const auto& row : rows) {
+    // In an open menu: a match runs its item, anything else beeps and keeps the menu.
+    {
+      SCOPED_TRACE(std::string("menu open, ") + row.name);
+      TBarFixture f;
+      AltKey('F');
+      ASSERT_EQ(OpenMenuName(), "File1");
+      Press(row.key);
+      EXPECT_EQ(f.form->log, row.log.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.log});
+      bool beeped = std::find(f.robot.Sounds.begin(), f.robot.Sounds.end(), "Beep") != f.robot.Sounds.end();
+      EXPECT_EQ(beeped, row.log.empty());
+      EXPECT_EQ(OpenMenuName(), row.log.empty() ? "File1" : "");
+      if (row.log.empty()) {
+        EXPECT_TRUE(std::find(f.robot.Sounds.begin(), f.robot.Sounds.end(), "MenuCommand") == f.robot.Sounds.end());
+      }
+    }
+    // In menu mode (File, Edit, Help and Quit on the bar): no button opens or runs.
+    if (row.log.empty()) {
+      SCOPED_TRACE(std::string("menu mode, ") + row.name);
+      TBarFixture f;
+      TapAlt();
+      Press(row.key);
+      EXPECT_EQ(f.form->log, std::vector<std::string>{});
+      EXPECT_EQ(OpenMenuName(), "");
+      EXPECT_EQ(HotName(), "File1");
+      bool beeped = std::find(f.robot.Sounds.begin(), f.robot.Sounds.end(), "Beep") != f.robot.Sounds.end();
+      EXPECT_TRUE(beeped);
+    }
+  }
+}

@@ -298,9 +298,9 @@ TEST_F(FileListTest, ClicksSelectEnterAndStart) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(list_->GetSelectedFile(), temp_ / "ReadMe.TXT");
 
-  // Refilling forgets the selection: it belonged to the old items.
+  // The file is the one last clicked, also after the list refills.
   list_->SetMask("*.exe");
-  EXPECT_EQ(list_->GetSelectedFile(), "");
+  EXPECT_EQ(list_->GetSelectedFile(), temp_ / "ReadMe.TXT");
   list_->SetMask("*.*");
 
   struct {

@@ -477,3 +477,51 @@ end)");
   EXPECT_TRUE(b->Repeating());
   EXPECT_EQ(b->DisplayMode(), TButtonDisplayMode::dmTextOnly);
 }
+
+// A button held down that loses the mouse (a box opens, another window
+// captures) is drawn up again and runs no click.
+TEST(ToolbarButton, LosingTheMouseWhileHeldRaisesIt) {
+  enum TLoss { kCancelMode, kOtherWindowCaptures };
+  for (TLoss loss : {kCancelMode, kOtherWindowCaptures}) {
+    SCOPED_TRACE(loss == kCancelMode ? "cancel mode" : "another window captures");
+    TButtons f;
+    auto* b = f.Add(10, 10);
+    int clicks = 0;
+    b->OnClick = [&](TComponent*) { ++clicks; };
+    f.Move(b, 5, 5);
+    f.Press(b, 5, 5);
+    ASSERT_EQ(b->State(), S::bsDown);
+    TForm elsewhere(nullptr);
+    if (loss == kCancelMode) SendMessageA(f.form->Handle(), WM_CANCELMODE, 0, 0);
+    else SetCapture(elsewhere.Handle());
+    EXPECT_FALSE(b->MouseIsDown());
+    EXPECT_EQ(b->State(), S::bsUp);
+    EXPECT_FALSE(b->MouseInControl());
+    ReleaseCapture();
+    f.Release(b, 5, 5);
+    EXPECT_EQ(clicks, 0);
+  }
+}
+
+// An item selected in a button's menu shows its hint as the application's
+// hint (the status line's text), and an item without one clears it.
+TEST(ToolbarButton, MenuSelectionSetsTheApplicationHint) {
+  class THintMenu : public TRecordingMenu {
+  public:
+    using TRecordingMenu::TRecordingMenu;
+    bool FindItemHint(UINT_PTR item, bool byHandle, std::string& hint) override {
+      if (byHandle || item != 7) return false;
+      hint = "Opens a file";
+      return true;
+    }
+  };
+  TButtons f;
+  auto* menu = new THintMenu(f.form.get());
+  f.Add(10, 10)->SetDropdownMenu(menu);
+  Application().SetHint("");
+  SendMessageA(DropdownList().Handle(), WM_MENUSELECT, MAKEWPARAM(7, 0), 0);
+  EXPECT_EQ(Application().Hint(), "Opens a file");
+  EXPECT_EQ(DropdownList().Hint(), "Opens a file");
+  SendMessageA(DropdownList().Handle(), WM_MENUSELECT, MAKEWPARAM(8, 0), 0);
+  EXPECT_EQ(Application().Hint(), "");
+}

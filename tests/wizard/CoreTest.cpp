@@ -152,6 +152,21 @@ TEST_F(WizardWindow, PagesThroughTheRealControls) {
   EXPECT_TRUE(form->Visible());
 }
 
+// The kind list's selection moved by the user (keys here, the mouse alike)
+// shows the chosen kind's description.
+TEST_F(WizardWindow, TheKindTheUserPicksShowsItsDescription) {
+  ASSERT_TRUE(Start({}));
+  form->BitBtn1Click(nullptr);
+  HWND list = form->ListView1->Handle();
+  SetFocus(list);
+  for (WPARAM key : {WPARAM(VK_END), WPARAM(VK_HOME), WPARAM(VK_DOWN)}) {
+    SendMessageA(list, WM_KEYDOWN, key, 0);
+    ASSERT_FALSE(form->KindText().empty()) << key;
+    EXPECT_EQ(form->Label5->Caption(), KindDescription(form->KindText())) << key;
+  }
+  EXPECT_EQ(form->KindText(), form->ListView1->Item(1)->Caption());
+}
+
 TEST_F(WizardWindow, EveryKindAndStyleBuildsWithB) {
   struct Row {
     const char* name;

@@ -1,11 +1,23 @@
 #include "OComps.h"
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 
 #include "Description.h"
 #include "Forms.h"
 #include "Gdi.h"
+
+namespace {
+// The caption's accelerator in capitals ("&&" is a plain ampersand), or 0.
+char CaptionAccel(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[++i] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i])));
+  }
+  return 0;
+}
+}  // namespace
 
 std::string LedPictureName(TLEDType type, bool enabled, bool hover, bool pressed) {
   static const char* const suffix[] = {"RND", "3UP", "3DWN"};
@@ -80,6 +92,13 @@ void TOLabel::FocusChanged(TWinControl* focused) {
   active_ = dynamic_cast<TOLabel*>(focused) ? focused == this : default_;
 }
 
+bool TOLabel::DialogChar(char ch) {
+  char accel = CaptionAccel(Caption());
+  if (!accel || accel != static_cast<char>(std::toupper(static_cast<unsigned char>(ch))) || !CanFocus()) return false;
+  Click();
+  return true;
+}
+
 bool TOLabel::DialogKey(WORD key) {
   bool shift = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
   if (shift || !CanFocus()) return false;
@@ -96,14 +115,17 @@ void TOLabel::Paint(TCanvas& canvas) {
   canvas.Brush.SetColor(Color());
   canvas.FillRect(client);
 
-  // The LED: a small lamp, its colour by state (the pictures' stand-in).
-  COLORREF lamp = !Enabled() ? RGB(160, 160, 160) : !hover_ ? RGB(0, 96, 0) : pressed_ ? RGB(255, 160, 0) : RGB(0, 255, 0);
-  {
-    TBrushHandle lampBrush(CreateSolidBrush(lamp));
-    TSelectGuard brush(canvas.Handle(), lampBrush.Get());
-    TSelectGuard pen(canvas.Handle(), GetStockObject(BLACK_PEN));
-    int top = 5 + (ledType_ == TLEDType::ltDown ? 2 : 0);
-    Ellipse(canvas.Handle(), 4, top, 16, top + 12);
+  // The LED picture of the type and state; its black pixels show the
+  // control's colour. A missing picture leaves the place empty.
+  if (TBitmapHandle led{static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), LedPicture().c_str(), IMAGE_BITMAP,
+                                                        0, 0, LR_CREATEDIBSECTION))}) {
+    BITMAP info{};
+    GetObjectA(led.Get(), sizeof info, &info);
+    TMemoryDC source(canvas.Handle());
+    TSelectGuard select(source.Get(), led.Get());
+    for (int y = 0; y < info.bmHeight; ++y)
+      for (int x = 0; x < info.bmWidth; ++x)
+        if (COLORREF c = GetPixel(source.Get(), x, y); c != RGB(0, 0, 0)) SetPixel(canvas.Handle(), x, y + 5, c);
   }
 
   canvas.Font.Assign(Font());
@@ -135,20 +157,24 @@ void TOLabel::Paint(TCanvas& canvas) {
 
 void TOLabel::WndProc(TMessage& m) {
   switch (m.Msg) {
-    case WM_MOUSEMOVE:
-      if (!hover_ && Enabled()) {
-        POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
-        RECT c = ClientRect();
-        if (PtInRect(&c, p)) {
-          bool entering = !hover_;
-          SetHover(true);
-          TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
-          TrackMouseEvent(&tme);
-          if (entering && OnMouseEnter) OnMouseEnter(this);
-        }
+    case WM_MOUSEMOVE: {
+      POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+      RECT c = ClientRect();
+      if (!PtInRect(&c, p)) break;
+      if (!mouseInside_) {
+        // Entering: lit when enabled, and the event in any case.
+        mouseInside_ = true;
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&tme);
+        if (Enabled()) SetHover(true);
+        if (OnMouseEnter) OnMouseEnter(this);
+      } else if (!hover_ && Enabled()) {
+        SetHover(true);
       }
       break;
+    }
     case WM_MOUSELEAVE:
+      mouseInside_ = false;
       if (Enabled()) SetHover(false);
       if (OnMouseLeave) OnMouseLeave(this);
       m.Result = 0;
@@ -222,6 +248,14 @@ void EachOLabel(TWinControl* parent, const std::function<void(TOLabel*)>& fn) {
 
 void OLabelsFocusChanged(TWinControl* form, TWinControl* focused) {
   EachOLabel(form, [focused](TOLabel* o) { o->FocusChanged(focused); });
+}
+
+bool OLabelsDialogChar(TWinControl* form, char ch) {
+  bool used = false;
+  if (form) EachOLabel(form, [&](TOLabel* o) {
+      if (!used) used = o->DialogChar(ch);
+    });
+  return used;
 }
 
 bool OLabelsDialogKey(TWinControl* form, WORD key) {

@@ -47,6 +47,9 @@ public:
   // Enter while active, or Escape while the cancel button, with no shift
   // key held: fires the click. The form passes its dialog keys here.
   bool DialogKey(WORD key);
+  // The caption's accelerator typed: fires the click when the control can
+  // take the focus.
+  bool DialogChar(char ch);
   // A focus change in the form: `focused` is the new focused control.
   void FocusChanged(TWinControl* focused);
 
@@ -62,7 +65,7 @@ private:
   TLEDType ledType_ = TLEDType::ltDefault;
   int marginLeft_ = 1, marginRight_ = 1, tabSize_ = 3;
   int modalResult_ = 0;
-  bool hover_ = false, pressed_ = false, focused_ = false, active_ = false;
+  bool hover_ = false, pressed_ = false, focused_ = false, active_ = false, mouseInside_ = false;
   RECT textRect_{};
 };
 
@@ -70,3 +73,5 @@ private:
 // focus-changed notice does) and offers them a dialog key first.
 void OLabelsFocusChanged(TWinControl* form, TWinControl* focused);
 bool OLabelsDialogKey(TWinControl* form, WORD key);
+// Offers an accelerator character to the form's TOLabels; true when one used it.
+bool OLabelsDialogChar(TWinControl* form, char ch);

@@ -558,6 +558,7 @@ void TAnimMainMenu::RefreshItemButton(TMenuItem* item) {
 }
 
 TMenuBarButton* TAnimMainMenu::MenuBarButtonForKey(char key) const {
+  if (key == '\0') return nullptr;
   char k = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
   for (TMenuBarButton* b : Buttons())
     if (b->Enabled() && b->Caption() != "-" && AccelChar(b->Caption()) == k) return b;

@@ -936,6 +936,8 @@ void TAnimPopupForm::PrepareKeyboardOpen() {
 }
 
 int TAnimPopupForm::RowForAccelerator(char key) const {
+  // Rows without an accelerator read as 0; no key matches them.
+  if (key == '\0') return -1;
   char k = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
   for (int i = 0; i < RowCount(); ++i)
     if (AccelChar(rows_[static_cast<size_t>(i)].Caption) == k) return i;

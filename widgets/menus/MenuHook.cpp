@@ -54,7 +54,26 @@ void ClickForKeyboard(TMenuBarButton* b) {
 
 bool AltHeld(LPARAM keyData) { return (keyData & (1 << 29)) != 0; }
 
-char KeyChar(WPARAM key) { return key < 0x80 ? static_cast<char>(key) : '\0'; }
+// The character a key types (unshifted), or 0 for keys that type none:
+// function keys, arrows and the like must not match an accelerator.
+char KeyChar(WPARAM key) {
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return static_cast<char>(key);
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return static_cast<char>('0' + (key - VK_NUMPAD0));
+  switch (key) {
+    case VK_SPACE: return ' ';
+    case VK_MULTIPLY: return '*';
+    case VK_ADD: return '+';
+    case VK_SUBTRACT: return '-';
+    case VK_DECIMAL: return '.';
+    case VK_DIVIDE: return '/';
+    default: break;
+  }
+  if (key < VK_OEM_1 || key > 0xF5) return '\0';
+  // Punctuation keys type what the keyboard layout says; a dead key types nothing yet.
+  UINT c = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_CHAR);
+  if ((c & 0x80000000u) || c < 0x21 || c > 0xFF) return '\0';
+  return static_cast<char>(c);
+}
 
 // Keys while a popup is open: the innermost level is the target.
 bool PopupKey(MSG& msg, TAnimMainMenu* bar, TForm* form) {
@@ -222,6 +241,12 @@ bool HandleMenuMessage(MSG& msg) {
   const bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
   const WPARAM key = msg.wParam;
 
+  // F1 shows the focused control's topic before a menu shortcut may take it.
+  if (m == WM_KEYDOWN && key == VK_F1 && own && !ActivePopup() && GetKeyState(VK_SHIFT) >= 0 &&
+      GetKeyState(VK_CONTROL) >= 0 && Application().FocusedControlHelp()) {
+    Neutralise(msg);
+    return true;
+  }
   if (down && own && HandleShortcutKey(bar, static_cast<WORD>(key), msg.lParam)) {
     Neutralise(msg);
     return true;

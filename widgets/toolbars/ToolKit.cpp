@@ -197,6 +197,7 @@ bool TDropdownList::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       for (TButtonPopupMenu* m : menus)
         if ((found = m->FindItemHint(item, byHandle, hint))) break;
       hint_ = found ? hint : std::string();
+      Application().SetHint(hint_);
       return found;
     }
     case WM_HELP: {

@@ -227,8 +227,6 @@ void TFileListView::FillList() {
   TWaitCursor wait;
   TUpdateGuard update(*this);
   Clear();
-  // A selection belongs to the folder it was made in.
-  selectedFile_.clear();
   if (directory_.empty()) return;
   std::string folder = WithBackslash(directory_);
   size_t start = 0;
