@@ -24,6 +24,7 @@ case "${1:-setup}" in
     if [ -d /usr/share/wine/fonts ]; then
       cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
+    tz_map_fonts
     timeout 60 "$TZ_WINESERVER" -k >/dev/null 2>&1 || true
     touch "$ready"
     ;;

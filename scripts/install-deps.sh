@@ -8,7 +8,7 @@ pkgs=(cmake make g++ clang libclang-rt-14-dev mingw-w64
       g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
       libz-mingw-w64-dev googletest wine wine32:i386 wine64 xvfb xauth
-      cabextract unzip python3 zlib1g-dev fonts-wine imagemagick)
+      cabextract unzip python3 zlib1g-dev fonts-wine fonts-liberation imagemagick)
 
 missing=()
 for p in "${pkgs[@]}"; do

@@ -71,6 +71,7 @@ screen_prefix() {
     cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     touch "$WINEPREFIX/.tz-ready"
   fi
+  tz_map_fonts
   timeout 60 "$WINELOADER" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
   timeout 30 "$TZ_WINESERVER" -k >/dev/null 2>&1 || true
 }

@@ -686,8 +686,31 @@ void TStatusBar::CreateParams(TCreateParams& p) {
 }
 
 void TStatusBar::HandleCreated() {
+  SendParts();
   SendMessageA(Handle(), SB_SIMPLE, simplePanel_, 0);
   SendMessageA(Handle(), SB_SETTEXTA, 255, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+void TStatusBar::SendParts() {
+  HWND h = HandleIfAllocated();
+  if (!h || panels_.empty()) return;
+  std::vector<int> edges;
+  int right = 0;
+  for (const TPanel& p : panels_) edges.push_back(right += p.Width);
+  edges.back() = -1;
+  SendMessageA(h, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  for (size_t i = 0; i < panels_.size(); ++i)
+    SendMessageA(h, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].Text.c_str()));
+}
+
+void TStatusBar::AddPanel(int width) {
+  panels_.push_back({width, {}});
+  SendParts();
+}
+
+void TStatusBar::SetPanelText(int index, const std::string& text) {
+  panels_.at(static_cast<size_t>(index)).Text = text;
+  if (HWND h = HandleIfAllocated()) SendMessageA(h, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TStatusBar::SetSimplePanel(bool v) {

@@ -303,14 +303,26 @@ public:
   void SetSimpleText(const std::string& text);
   bool SizeGrip() const { return sizeGrip_; }
   void SetSizeGrip(bool v) { sizeGrip_ = v; RecreateWnd(); }
+  // Panels, shown while SimplePanel is False; each `width` pixels wide, the
+  // last to the right edge.
+  int PanelCount() const { return static_cast<int>(panels_.size()); }
+  void AddPanel(int width);
+  const std::string& PanelText(int index) const { return panels_.at(static_cast<size_t>(index)).Text; }
+  void SetPanelText(int index, const std::string& text);
 
 protected:
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
 
 private:
+  struct TPanel {
+    int Width = 50;
+    std::string Text;
+  };
+  void SendParts();
   bool simplePanel_ = true, sizeGrip_ = true;
   std::string simpleText_;
+  std::vector<TPanel> panels_;
 };
 
 enum class TCommonAVI { aviNone, aviFindFolder, aviFindFile, aviFindComputer, aviCopyFiles, aviCopyFile,

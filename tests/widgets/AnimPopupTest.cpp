@@ -309,6 +309,22 @@ TEST(AnimPopup, HintsGoToTheApplicationAndTheHintWindow) {
   MouseTo(level, WM_MOUSEMOVE, p.x, p.y);
   EXPECT_EQ(status->SimpleText(), "Cuts the selection");
   EXPECT_FALSE(IsWindowVisible(MenuHintWindow().Handle()));
+  // With panels the hint goes to the panel of the menu's index, when it has one.
+  status->SetSimplePanel(false);
+  status->AddPanel(60);
+  status->AddPanel(60);
+  f.form->PopupMenu1->StatusBarIndex = 1;
+  MouseTo(level, WM_MOUSEMOVE, RowPoint(level, 1).x, RowPoint(level, 1).y);
+  MouseTo(level, WM_MOUSEMOVE, p.x, p.y);
+  EXPECT_EQ(status->PanelText(1), "Cuts the selection");
+  EXPECT_EQ(status->PanelText(0), "");
+  char text[64] = "";
+  SendMessageA(status->Handle(), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Cuts the selection");
+  f.form->PopupMenu1->StatusBarIndex = 5;  // past the panels: nothing is written
+  MouseTo(level, WM_MOUSEMOVE, RowPoint(level, 1).x, RowPoint(level, 1).y);
+  EXPECT_EQ(status->PanelText(0), "");
+  EXPECT_EQ(status->PanelText(1), "Cuts the selection");
 }
 
 TEST(AnimPopup, EmbeddedControlRowTakesTheControlsSize) {

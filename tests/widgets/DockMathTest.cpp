@@ -447,7 +447,7 @@ TEST(SizeSteps, ChoosingAStepAsTheEdgeMoves) {
   for (const auto& mv : moves) {
     SCOPED_TRACE(mv.name);
     RECT r{0, 0, mv.right, 77};
-    ChooseSizeStep(s, r, press, 4);
+    ChooseSizeStep(s, {mv.right, 30}, r, press, 4);
     EXPECT_EQ(Show(r), Show(mv.expected));
     EXPECT_EQ(s.NewRightX, mv.newRightX);
     EXPECT_EQ(s.Moved, mv.moved);
@@ -459,13 +459,36 @@ TEST(SizeSteps, LeftAndBottomEdges) {
   left.HitCode = HTLEFT;
   left.Steps = {{106, 55}, {62, 77}, {40, 121}};
   RECT r{115, 0, 162, 77};  // 47 from the right edge
-  ChooseSizeStep(left, r, {100, 0, 162, 77}, 4);
+  ChooseSizeStep(left, {115, 30}, r, {100, 0, 162, 77}, 4);
   EXPECT_EQ(Show(r), "{122,0,162,121}");
 
   TSizeSteps bottom;
   bottom.HitCode = HTBOTTOM;
   bottom.Steps = {{40, 121}, {62, 77}, {106, 55}};
   RECT b{0, 0, 62, 100};
-  ChooseSizeStep(bottom, b, {0, 0, 62, 77}, 4);
+  ChooseSizeStep(bottom, {30, 100}, b, {0, 0, 62, 77}, 4);
   EXPECT_EQ(Show(b), "{0,0,40,121}");
+}
+
+// The step follows the cursor, not the dragged rectangle: a press a few
+// pixels inside the edge must not shift every step by that offset.
+TEST(SizeSteps, MeasuredFromTheCursor) {
+  TSizeSteps s;
+  s.HitCode = HTRIGHT;
+  s.Steps = {{106, 55}, {62, 77}, {40, 121}};
+  s.SnapRange = 12;
+  // Pressed 10 inside the right edge (x 52) and dragged 7 to the left: the
+  // rectangle's edge is within the snap range (55), the cursor (45) is not.
+  RECT r{0, 0, 55, 77};
+  ChooseSizeStep(s, {45, 30}, r, {0, 0, 62, 77}, 4);
+  EXPECT_EQ(Show(r), "{0,0,40,121}");
+  // And the other way: the rectangle's edge (41) would take the 40 step,
+  // the cursor at 50 is 12 in, within the snap range.
+  TSizeSteps t;
+  t.HitCode = HTRIGHT;
+  t.Steps = s.Steps;
+  t.SnapRange = 12;
+  RECT k{0, 0, 41, 77};
+  ChooseSizeStep(t, {50, 30}, k, {0, 0, 62, 77}, 4);
+  EXPECT_EQ(Show(k), "{0,0,62,77}");
 }

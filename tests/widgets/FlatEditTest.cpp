@@ -24,17 +24,22 @@ struct TEdits : TKitForm {
 TEST(FlatEdit, HeightFollowsTheFont) {
   TFlatEdit fresh(nullptr);
   EXPECT_EQ(fresh.Height(), 19);
-  struct {
-    int cellHeight, height;
-  } rows[] = {{13, 19}, {16, 22}};
-  for (auto row : rows) {
+  // The font's measured height and 6 for the border (19 and 22 where the
+  // font's height is its cell height, as on Windows).
+  for (int cellHeight : {13, 16}) {
     TEdits f;
     auto* e = f.Add(10, 10);
     e->BeginLoading();
     e->Font().SetName("Arial");
-    e->Font().SetHeight(row.cellHeight);
+    e->Font().SetHeight(cellHeight);
     e->EndLoading();
-    EXPECT_EQ(e->Height(), row.height) << row.cellHeight;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, e->Font().Handle());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(e->Height(), tm.tmHeight + 6) << cellHeight;
   }
 }
 
@@ -88,4 +93,26 @@ TEST(FlatEdit, HoverIsHotOnlyWhileNoFlatEditHasTheFocus) {
   b->Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(b->MouseInControl());
   EXPECT_FALSE(b->DrawnHot());
+}
+
+TEST(FlatEdit, TheBorderIsPartOfTheHotArea) {
+  TEdits f;
+  auto* e = f.Add(10, 10);
+  auto* button = new TButton(f.form.get());
+  button->SetParent(f.form.get());
+  button->SetBounds(10, 80, 75, 25);
+  button->SetFocus();
+  RECT w;
+  GetWindowRect(e->Handle(), &w);
+  // A point on the border, outside the client area.
+  POINT border{w.left + 1, w.top + 1};
+  POINT client = border;
+  ScreenToClient(e->Handle(), &client);
+  ASSERT_LT(client.x, 0);
+  e->Perform(WM_NCMOUSEMOVE, HTBORDER, MAKELPARAM(border.x, border.y));
+  EXPECT_TRUE(e->MouseInControl());
+  EXPECT_TRUE(e->DrawnHot());
+  e->Perform(WM_NCMOUSELEAVE);
+  EXPECT_FALSE(e->MouseInControl());
+  EXPECT_FALSE(e->DrawnHot());
 }

@@ -430,17 +430,17 @@ int SnapRangeFor(const std::vector<SIZE>& steps, SIZE current, int hitCode) {
   return std::max(snap, 0);
 }
 
-void ChooseSizeStep(TSizeSteps& s, RECT& newRect, const RECT& pressBounds, int leftFrameWidth) {
+void ChooseSizeStep(TSizeSteps& s, POINT cursor, RECT& newRect, const RECT& pressBounds, int leftFrameWidth) {
   if (s.Steps.empty()) return;
   const int code = s.HitCode;
   const bool vertical = SizesVertically(code);
   const int current = vertical ? pressBounds.bottom - pressBounds.top : pressBounds.right - pressBounds.left;
-  // The distance of the sized edge from the fixed one.
+  // The cursor's distance from the fixed edge.
   int distance;
-  if (SizesLeft(code)) distance = pressBounds.right - newRect.left;
-  else if (code == HTTOP) distance = pressBounds.bottom - newRect.top;
-  else if (code == HTBOTTOM) distance = newRect.bottom - pressBounds.top;
-  else distance = newRect.right - pressBounds.left;
+  if (SizesLeft(code)) distance = pressBounds.right - cursor.x;
+  else if (code == HTTOP) distance = pressBounds.bottom - cursor.y;
+  else if (code == HTBOTTOM) distance = cursor.y - pressBounds.top;
+  else distance = cursor.x - pressBounds.left;
 
   bool inside = distance <= current;
   if ((!s.Moved || inside != s.WasInside) && std::abs(distance - current) <= s.SnapRange) distance = current;

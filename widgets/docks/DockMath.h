@@ -176,4 +176,4 @@ struct TSizeSteps {
 std::vector<SIZE> BuildSizeSteps(const std::vector<TToolItem>& items, SIZE frame, int hitCode);
 int SnapRangeFor(const std::vector<SIZE>& steps, SIZE current, int hitCode);
 // Picks the step for the sized rectangle and puts its size into newRect.
-void ChooseSizeStep(TSizeSteps& s, RECT& newRect, const RECT& pressBounds, int leftFrameWidth);
+void ChooseSizeStep(TSizeSteps& s, POINT cursor, RECT& newRect, const RECT& pressBounds, int leftFrameWidth);

@@ -269,7 +269,7 @@ bool TCustomToolWindow::SizeBar(int hitCode, POINT pressScreen, RECT& result) {
           if (p.x == last.x && p.y == last.y) return TTrack::Continue;
           last = p;
           rect = SizingRect(press, hitCode, {p.x - pressScreen.x, p.y - pressScreen.y}, minimum);
-          Sizing(rect, press);
+          Sizing(p, rect, press);
           outline.Move(&rect, fm.FrameWidth);
           return TTrack::Continue;
         }

@@ -138,7 +138,7 @@ protected:
   TCustomToolWindow(TComponent* owner, TToolWindowParams params);
 
   virtual void BeginSizing(int) {}
-  virtual void Sizing(RECT&, const RECT&) {}
+  virtual void Sizing(POINT /*cursor*/, RECT&, const RECT&) {}
   virtual void EndSizing(bool) {}
   virtual void AfterLoad() {}
 

@@ -115,8 +115,9 @@ void TCustomToolbar::BeginSizing(int hitCode) {
   sizeSteps_->SnapRange = SnapRangeFor(sizeSteps_->Steps, {Width(), Height()}, hitCode);
 }
 
-void TCustomToolbar::Sizing(RECT& newRect, const RECT& pressBounds) {
-  if (sizeSteps_) ChooseSizeStep(*sizeSteps_, newRect, pressBounds, FloatMetrics().FrameWidth);
+void TCustomToolbar::Sizing(POINT cursor, RECT& newRect, const RECT& pressBounds) {
+  if (!sizeSteps_) return;
+  ChooseSizeStep(*sizeSteps_, cursor, newRect, pressBounds, FloatMetrics().FrameWidth);
 }
 
 void TCustomToolbar::EndSizing(bool accepted) {

@@ -54,7 +54,7 @@ public:
 
 protected:
   void BeginSizing(int hitCode) override;
-  void Sizing(RECT& newRect, const RECT& pressBounds) override;
+  void Sizing(POINT cursor, RECT& newRect, const RECT& pressBounds) override;
   void EndSizing(bool accepted) override;
   void AfterLoad() override;
   void Paint(TCanvas& canvas) override;

@@ -98,14 +98,18 @@ void TFlatEdit::WndProc(TMessage& m) {
       TEdit::WndProc(m);
       RedrawBorder();
       return;
+    // The 3-pixel border is part of the edit for the mouse: a move over it
+    // makes the edit hot as one over the text does.
     case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
       if (!mouseIn_) {
         mouseIn_ = true;
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, Handle(), 0};
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | (m.Msg == WM_NCMOUSEMOVE ? TME_NONCLIENT : 0u), Handle(), 0};
         TrackMouseEvent(&tme);
         RedrawBorder();
       }
       break;
+    case WM_NCMOUSELEAVE:
     case CM_MOUSELEAVE:
       mouseIn_ = false;
       RedrawBorder();

@@ -37,8 +37,11 @@ TForm* OwnerFormOf(const TComponent* c) {
   return nullptr;
 }
 
-void SetStatusText(TStatusBar* bar, const std::string& text) {
-  if (bar && bar->SimplePanel()) bar->SetSimpleText(text);
+// The simple text, or panel `index` when the bar shows panels and has it.
+void SetStatusText(TStatusBar* bar, int index, const std::string& text) {
+  if (!bar) return;
+  if (bar->SimplePanel()) bar->SetSimpleText(text);
+  else if (index >= 0 && index < bar->PanelCount()) bar->SetPanelText(index, text);
 }
 
 void MakeTopmost(HWND wnd) {
@@ -1194,8 +1197,9 @@ void ShowItemHint(TAnimPopupMenu* menu, TMenuItem* item, bool withWindow) {
 void ShowMenuHint(TAnimPopupMenu* menu, const std::string& hint) {
   std::string text = StatusHintText(hint);
   if (menu && menu->StatusBar()) {
-    SetStatusText(menu->StatusBar(), text);
+    SetStatusText(menu->StatusBar(), menu->StatusBarIndex, text);
     return;
   }
-  if (TAnimMainMenu* bar = ActiveMenuBar(); bar && bar->StatusBar()) SetStatusText(bar->StatusBar(), text);
+  if (TAnimMainMenu* bar = ActiveMenuBar(); bar && bar->StatusBar())
+    SetStatusText(bar->StatusBar(), bar->StatusBarIndex, text);
 }
