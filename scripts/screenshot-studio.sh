@@ -33,4 +33,6 @@ sfx-dos 4 4 2
 sfx-cab 4 2 -1
 working 5 0 -1
 PAGES
+# The File menu open over the first page.
+shoot "$out/studio-file-menu.png" 10 800x600 "$show" "$project" 0 0 -1 20 menu
 shoot "$out/studio-about.png" 8 800x600 "$(winpath "$PWD/$dir/tests/about/ShowAbout.exe")" 20

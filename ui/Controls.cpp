@@ -776,7 +776,15 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_CTLCOLORLISTBOX:
       if (Reflect(m)) return;
       break;
-    case WM_SIZE:
+    case WM_SIZE: {
+      DefaultHandler(m);
+      const int w = width_, h = height_;
+      UpdateBoundsFromWindow();
+      // The client area changed inside the same frame (a menu bar taken
+      // away): the children are placed again all the same.
+      if (w == width_ && h == height_) Realign();
+      return;
+    }
     case WM_MOVE:
       DefaultHandler(m);
       UpdateBoundsFromWindow();

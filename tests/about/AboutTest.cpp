@@ -350,6 +350,10 @@ TEST(Splash, TextsAndSize) {
   auto* version = dynamic_cast<TLabel*>(splash.FindComponent("VersionLabel"));
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version->Caption(), "Version 1.00");
+  // The legal line fits inside the frame with Arial's widths.
+  auto* legal = dynamic_cast<TLabel*>(splash.FindComponent("LegalLabel"));
+  ASSERT_NE(legal, nullptr);
+  EXPECT_LE(legal->Left() + legal->Width(), splash.ClientWidth() - 2);
 }
 
 std::array<LONG, 4> Edges(RECT r) { return {r.left, r.top, r.right, r.bottom}; }

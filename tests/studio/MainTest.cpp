@@ -297,6 +297,12 @@ TEST_F(StudioMain, MenuBarAndToolbar) {
   EXPECT_EQ(form->ToolBar1->DockRow(), 1);
   EXPECT_EQ(form->ToolBar1->Caption(), "Standard");
   EXPECT_EQ(GetMenu(form->Handle()), nullptr);  // the bar shows the menu
+  // Its popups: a title band 18 wide, double-speed animation, hints.
+  EXPECT_TRUE(form->MenuBar1->Options().Title.Visible);
+  EXPECT_EQ(form->MenuBar1->Options().Title.Width, 18);
+  EXPECT_TRUE(form->MenuBar1->Options().DoubleSpeed);
+  EXPECT_EQ(form->MenuBar1->Options().Timeout, 10);
+  EXPECT_TRUE(form->MenuBar1->ShowHint());
   std::vector<std::string> tops;
   for (TMenuBarButton* b : form->MenuBar1->Buttons()) tops.push_back(b->Caption());
   EXPECT_EQ(tops, (std::vector<std::string>{"&File", "&Navigate", "&Help"}));
@@ -837,3 +843,13 @@ TEST(StudioRoad, NewUserBuildsAndTestRunsAPackage) {
 }
 
 }  // namespace
+// The status strip is 19 high at the bottom of the client area, also
+// after the menu bar took the place of the window's own menu.
+TEST_F(StudioMain, StatusStripSitsAtTheBottom) {
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+  EXPECT_EQ(form->TheStatusBar->Height(), 19);
+  EXPECT_EQ(form->TheStatusBar->Top() + form->TheStatusBar->Height(), client.bottom);
+  EXPECT_EQ(form->Notebook1->Top() + form->Notebook1->Height(), form->TheStatusBar->Top());
+}

@@ -1,14 +1,17 @@
 // Shows the Studio's main window for a screenshot: a project, then one of
 // its pages as the user would reach it, with the kind and style tab that
 // page needs; ends after the given number of seconds.
-//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS [help]]]]
+//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS [help|menu]]]]
 // KIND is 1 to 4 for the kind buttons; 0 or none keeps the project's. With
-// "help", Help > Contents is chosen once the page shows.
+// "help", Help > Contents is chosen once the page shows; with "menu", the
+// File menu is opened from the keyboard.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "AnimMainMenu.h"
+#include "AnimPopup.h"
 #include "Main.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -35,7 +38,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       form->LockForBuild();
     else
       form->ShowPage(page);
-    if (__argc > 6 && std::string(__argv[6]) == "help") form->Command(cmHelpContents);
+    const std::string last = __argc > 6 ? __argv[6] : "";
+    if (last == "help") form->Command(cmHelpContents);
+    if (last == "menu") {
+      app.ProcessMessages();
+      TMenuBarButton* file = form->MenuBar1->Buttons().front();
+      PrepareKeyboardOpen(file);
+      file->Click();
+    }
     DWORD end = GetTickCount() + 1000u * static_cast<DWORD>(arg(5, 10));
     while (GetTickCount() < end && form->Visible()) {
       app.ProcessMessages();

@@ -47,15 +47,25 @@ struct TCombo : TKitForm {
 TEST(DropDownCombo, DefaultsAndButtonPlace) {
   TDropDownComboBox c(nullptr);
   EXPECT_EQ(c.Width(), 145);
-  EXPECT_EQ(c.Height(), 21);
+  // The font's measured height and 8 (21 for MS Sans Serif 8 on Windows).
+  TEXTMETRICA tm{};
+  {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, c.Font().Handle());
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+  }
+  const int h = tm.tmHeight + 8;
+  EXPECT_EQ(c.Height(), h);
   EXPECT_EQ(c.ItemIndex(), -1);
   EXPECT_EQ(c.DropDownCount(), 8);
   EXPECT_EQ(c.LocColor(), MakeColor(0xFFFF00));
   EXPECT_TRUE(c.AutoSize());
   EXPECT_EQ(c.Cursor(), TCursor::crArrow);
-  EXPECT_EQ(c.DropButton()->Height(), 21 - 4);
-  EXPECT_EQ(c.DropButton()->Width(), (21 - 4) * 8 / 10);
-  EXPECT_EQ(c.DropButton()->Left(), 145 - (21 - 4) * 8 / 10 - 4);
+  EXPECT_EQ(c.DropButton()->Height(), h - 4);
+  EXPECT_EQ(c.DropButton()->Width(), (h - 4) * 8 / 10);
+  EXPECT_EQ(c.DropButton()->Left(), 145 - (h - 4) * 8 / 10 - 4);
   EXPECT_EQ(c.XButton()->BoundsRect().left, c.DropButton()->Left());
   c.SetAutoSize(false);
   c.SetItemHeight(20);
@@ -78,10 +88,11 @@ TEST(DropDownCombo, PopupSitsUnderTheEditWithAtMostDropDownCountLines) {
       EXPECT_EQ(p.Left(), edit.left - 2);
       EXPECT_EQ(p.Top(), edit.bottom - 1);
       EXPECT_EQ(p.Width(), 145);
-      EXPECT_EQ(p.Height(), row.lines * (21 - 6) + 4);
+      const int h = f.combo->Height();
+      EXPECT_EQ(p.Height(), row.lines * (h - 6) + 4);
       EXPECT_EQ(p.List->ItemCount(), row.items);
       EXPECT_EQ(p.List->ItemIndex(), row.items ? 0 : -1);
-      EXPECT_EQ(SendMessageA(p.List->Handle(), LB_GETITEMHEIGHT, 0, 0), 21 - 6);
+      EXPECT_EQ(SendMessageA(p.List->Handle(), LB_GETITEMHEIGHT, 0, 0), h - 6);
       EXPECT_TRUE(f.combo->Dropping());
       f.combo->CloseUp();
     });

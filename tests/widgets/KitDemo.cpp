@@ -13,6 +13,7 @@
 #include "FlatEdit.h"
 #include "Gdi.h"
 #include "OButton.h"
+#include "OComps.h"
 #include "ToolKit.h"
 
 namespace {
@@ -108,6 +109,26 @@ object KitDemo: TForm
     Caption = 'Disabled'
     Enabled = False
   end
+  object LedRound: TOLabel
+    Left = 8  Top = 290  Width = 120
+    Caption = 'Round, off'
+  end
+  object LedUp: TOLabel
+    Left = 135  Top = 290  Width = 120
+    Caption = 'Up, lit'
+    LedType = ltUp
+  end
+  object LedDown: TOLabel
+    Left = 262  Top = 290  Width = 120
+    Caption = 'Down, pressed'
+    LedType = ltDown
+  end
+  object LedOff: TOLabel
+    Left = 389  Top = 290  Width = 120
+    Caption = 'Up, disabled'
+    LedType = ltUp
+    Enabled = False
+  end
   object AniIcon1: TAniIcon
     Left = 480  Top = 100
     Animated = True
@@ -140,6 +161,7 @@ void Register() {
   RegisterClass(TFlatEdit::ClassInfo());
   RegisterClass(TDropDownComboBox::ClassInfo());
   RegisterClass(TOButton::ClassInfo());
+  RegisterClass(TOLabel::ClassInfo());
   RegisterClass(TAniIcon::ClassInfo());
 }
 
@@ -177,6 +199,8 @@ int ShowForm() {
   Find<TToolbarButton>(form, "Hot")->StartHotTracking();
   Find<TToolbarButton>(form, "Pressed")->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
   Find<TOButton>(form, "HotBtn")->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  Find<TOLabel>(form, "LedUp")->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  Find<TOLabel>(form, "LedDown")->Perform(WM_KEYDOWN, VK_SPACE, 0);
   Find<TDropDownComboBox>(form, "ovrChoice")->DropDown();
   Application().ProcessMessages();
   auto* hovered = Find<TFlatEdit>(form, "TitleEdit");
