@@ -5,7 +5,7 @@ function(tz_add_drawn_pictures target rc_name comment)
   set(pictures ${CMAKE_CURRENT_BINARY_DIR}/pictures)
   add_custom_command(OUTPUT ${pictures}/${rc_name}
                      COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/res/pictures.py ${pictures}
-                     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/res/pictures.py
+                     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/res/pictures.py ${CMAKE_SOURCE_DIR}/cmake/bmp.py
                      COMMENT "${comment}")
   enable_language(RC)
   add_library(${target} OBJECT ${pictures}/${rc_name})

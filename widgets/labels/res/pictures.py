@@ -10,8 +10,10 @@ triangle pointing up, 3DWN one pointing down) in four states (DIS, OFF,
 ON, DOWN: pressed, a step lower and right with a darker rim).
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'cmake'))
+from bmp import write_bmp  # noqa: E402
 
 W, H = 18, 14
 COLOURS = {
@@ -61,19 +63,9 @@ def draw(shape, state):
     return px, colours
 
 
-def write_bmp(path, px, colours):
+def write_picture(path, px, colours):
     keys = list(colours)
-    palette = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in colours.values())
-    palette += b'\0' * (256 * 4 - len(palette))
-    stride = (W + 3) & ~3
-    pixels = b''
-    for row in reversed(px):
-        pixels += bytes(keys.index(c) for c in row) + b'\0' * (stride - W)
-    info = struct.pack('<IiiHHIIiiII', 40, W, H, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
-    offset = 14 + len(info) + len(palette)
-    head = b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset)
-    with open(path, 'wb') as f:
-        f.write(head + info + palette + pixels)
+    write_bmp(path, [[keys.index(c) for c in row] for row in px], colours.values())
 
 
 def main():
@@ -84,7 +76,7 @@ def main():
         for state in STATES:
             name = state + shape
             px, colours = draw(shape, state)
-            write_bmp(os.path.join(out, name.lower() + '.bmp'), px, colours)
+            write_picture(os.path.join(out, name.lower() + '.bmp'), px, colours)
             lines.append('%s BITMAP "%s.bmp"' % (name, name.lower()))
     with open(os.path.join(out, 'OLabelPictures.rc'), 'w') as f:
         f.write('\n'.join(lines) + '\n')

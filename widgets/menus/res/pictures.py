@@ -9,8 +9,10 @@ pixel holds the background colour, which the menus draw as transparent;
 no picture uses that colour anywhere else.
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'cmake'))
+from bmp import write_bmp  # noqa: E402
 
 # The 16 colours of the classic palette, by letter.
 PALETTE = {
@@ -464,19 +466,8 @@ SETFONT SETTIME SORT SPELLCHECK SPLITWINDOW SYSTEMCLOSE SYSTEMMAXIMIZE SYSTEMMIN
 SYSTEMSIZE TASK TILE TIME UNDERLINE UNDO UNINDENT WHATSTHIS""".split()
 
 
-def write_bmp(path, pic):
-    palette = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in PALETTE.values())
-    stride = ((pic.w * 4 + 31) // 32) * 4
-    pixels = b''
-    for row in reversed(pic.px):
-        nibbles = [KEYS.index(c) for c in row] + [0]
-        line = bytes((nibbles[i] << 4) | (nibbles[i + 1] if i + 1 < pic.w else 0) for i in range(0, pic.w, 2))
-        pixels += line + b'\0' * (stride - len(line))
-    info = struct.pack('<IiiHHIIiiII', 40, pic.w, pic.h, 1, 4, 0, len(pixels), 2835, 2835, 16, 0)
-    offset = 14 + len(info) + len(palette)
-    head = b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset)
-    with open(path, 'wb') as f:
-        f.write(head + info + palette + pixels)
+def write_picture(path, pic):
+    write_bmp(path, [[KEYS.index(c) for c in row] for row in pic.px], PALETTE.values(), bits=4)
 
 
 def main():
@@ -486,7 +477,7 @@ def main():
     assert len(ITEMS) == 78
     rc = ['// The animated menus\' item pictures, drawn by pictures.py.']
     for resource, name in names:
-        write_bmp(os.path.join(out, resource.lower() + '.bmp'), make(name))
+        write_picture(os.path.join(out, resource.lower() + '.bmp'), make(name))
         rc.append('%s BITMAP "%s.bmp"' % (resource, resource.lower()))
     with open(os.path.join(out, 'MenuPictures.rc'), 'w') as f:
         f.write('\n'.join(rc) + '\n')
