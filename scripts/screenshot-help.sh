@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of Mainhelp.hlp in Wine's help viewer under Xvfb: its contents,
 # each topic the programs open by name, the kind buttons' context numbers
-# as F1 asks for them, the Studio's Help > Contents and the Wizard's Help
-# button. Writes build/screenshot/help-*.png.
+# as F1 asks for them, the Studio's Help > Contents and F1 on its kind
+# buttons, and the Wizard's Help button. Writes build/screenshot/help-*.png.
 #   scripts/screenshot-help.sh [BUILD_DIR]   a build whose programs run here
 #                                            (default: one of its own)
 set -euo pipefail
@@ -32,6 +32,11 @@ sample_project "$out"
 cp -f "$help" "$dir/tests/studio/Mainhelp.hlp"
 shoot "$out/help-studio-contents.png" 14 800x600 "$(winpath "$PWD/$dir/tests/studio/ShowStudio.exe")" \
   "$(winpath "$out/Sample.tpj")" 0 0 -1 20 help
+# F1 on each of the Studio's kind buttons.
+for kind in 1 2 3 4; do
+  shoot "$out/help-studio-f1-$kind.png" 14 800x600 "$(winpath "$PWD/$dir/tests/studio/ShowStudio.exe")" \
+    "$(winpath "$out/Sample.tpj")" 0 "$kind" -1 20 f1
+done
 # The Wizard's Help button on its Add Folders page.
 export SHOT_READY="$out/help-wizard-ready"
 shoot "$out/help-wizard-page.png" 90 640x480 "$(winpath "$PWD/$dir/tests/wizard/ShowWizard.exe")" 3 120 \

@@ -1,10 +1,11 @@
 // Shows the Studio's main window for a screenshot: a project, then one of
 // its pages as the user would reach it, with the kind and style tab that
 // page needs; ends after the given number of seconds.
-//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS [help|menu]]]]
+//   ShowStudio PROJECT PAGE [KIND [TAB [SECONDS [help|menu|f1]]]]
 // KIND is 1 to 4 for the kind buttons; 0 or none keeps the project's. With
 // "help", Help > Contents is chosen once the page shows; with "menu", the
-// File menu is opened from the keyboard.
+// File menu is opened from the keyboard; with "f1", F1 is pressed on the
+// kind button KIND.
 #include <windows.h>
 
 #include <cstdlib>
@@ -40,6 +41,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       form->ShowPage(page);
     const std::string last = __argc > 6 ? __argv[6] : "";
     if (last == "help") form->Command(cmHelpContents);
+    if (last == "f1" && kind >= 1 && kind <= 4) {
+      app.ProcessMessages();
+      HWND button = kinds[kind - 1]->Handle();
+      SetFocus(button);
+      PostMessageA(button, WM_KEYDOWN, VK_F1, 1 | (MapVirtualKeyA(VK_F1, 0) << 16));
+    }
     if (last == "menu") {
       app.ProcessMessages();
       TMenuBarButton* file = form->MenuBar1->Buttons().front();
