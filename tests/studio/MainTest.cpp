@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Robot.h"
+#include "StatusUnit.h"
 #include "FakeDrives.h"
 #include "TestPaths.h"
 
@@ -155,6 +156,24 @@ TEST(StudioStart, FolderPaneFillsOnceTheWindowIsUp) {
   Application().ProcessMessages();
   EXPECT_EQ(_stricmp(form.SourceDirView->Directory().c_str(), parent.c_str()), 0);
   EXPECT_EQ(form.SourceImages->Count(), 2);
+}
+
+// The start-up forms are objects at once; each makes its windows when it
+// is first shown.
+TEST(StudioStart, FormsMakeTheirWindowsWhenFirstShown) {
+  TRobot robot;
+  TForm1 main(nullptr);
+  TProgressForm progress(nullptr);
+  TForm2 about(nullptr);
+  TForm3 contact(nullptr);
+  TForm* const forms[] = {&main, &progress, &about, &contact};
+  for (TForm* f : forms) EXPECT_FALSE(f->HandleAllocated()) << f->Name();
+  for (TForm* f : forms) {
+    f->Show();
+    ASSERT_TRUE(f->HandleAllocated()) << f->Name();
+    EXPECT_NE(GetPropA(f->Handle(), "TZGradientCaption"), nullptr) << f->Name();
+    f->Hide();
+  }
 }
 
 TEST_F(StudioMain, StartsAsANewProject) {
