@@ -265,17 +265,17 @@ can_run_32bit || first=x86_64
 use_build $first
 measure
 stop_build
-mainArch=$arch measured="$arch ($B)"
+mainArch=$arch measured="$arch build ($B)"
 if [ "$both" = 1 ]; then
   pass=other
   if [ "$first" = i686 ]; then use_build x86_64; else use_build i686; fi
   measure
   stop_build
-  otherBuild="$arch ($B)"
+  otherBuild="$arch build ($B)"
 fi
 
 echo
-echo "Best of $runs runs; $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg); measured on the $measured build."
+echo "Best of $runs runs; $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg); measured on the $measured."
 echo
 if [ "$both" = 1 ]; then
   echo "| row | build | ours | peer | ratio | target | met | $otherBuild: ours (ratio, met) |"
