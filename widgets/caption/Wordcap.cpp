@@ -135,8 +135,6 @@ TGradientCaption::TGradientCaption(TComponent* owner) : TComponent(owner) {
   for (int i = 0; i < form_->ComponentCount(); ++i)
     if (form_->Components(i) != this && dynamic_cast<TGradientCaption*>(form_->Components(i)))
       throw EInvalidOperation("A form can carry only one TGradientCaption");
-  if (HWND wnd = form_->HandleIfAllocated(); wnd && GetPropA(wnd, kCaptionProp))
-    throw EInvalidOperation("A form can carry only one TGradientCaption");
   // A described form makes its window when it is first needed (a hidden
   // form when it is first shown); the bar hooks it then.
   if (!form_->Loading()) wnd_ = form_->Handle();
