@@ -48,6 +48,7 @@ TForm1::TForm1(TComponent* owner) : AnimMenus::TForm(owner), commands_(*this, *t
   }();
   (void)registered;
   programFolder_ = ProgramFolderPath();
+  treeFolder_ = programFolder_;
 
   Field("e1", e1); Field("e2", e2); Field("pass1", pass1); Field("pass2", pass2);
   Field("execution", execution); Field("defaultDir", defaultDir); Field("ovrChoice", ovrChoice);
@@ -96,25 +97,37 @@ TForm1::TForm1(TComponent* owner) : AnimMenus::TForm(owner), commands_(*this, *t
   LoadPictures();
 
   // As the window is created: the help file beside the program, a new
-  // project, the directory tree at the program's folder.
+  // project. The directory tree goes to the program's folder once the
+  // window is up (FillFolderPane).
   Application().SetHelpFile(programFolder_ + "Mainhelp.hlp");
   SizeLocked = true;
   ShowPage(pgArchiveInfo);
   commands_.New();
-  SourceDirView->SetDirectory(programFolder_);
   SizeLocked = false;
 }
 
-TForm1::~TForm1() = default;
-
-TMenuItem* TForm1::MenuItem(UINT id) const {
-  for (TMenuItem* top : {File1, Navigate1, Help1})
-    for (int i = 0; i < top->Count(); ++i)
-      if (top->Items(i)->Tag == static_cast<int>(id)) return top->Items(i);
-  return nullptr;
+// The folder pane's own message, posted when the window is first shown.
+namespace {
+constexpr UINT kFillFolderPaneMessage = WM_APP + 0x133;
 }
 
-void TForm1::LoadPictures() {
+void TForm1::WndProc(TMessage& m) {
+  if (m.Msg == kFillFolderPaneMessage) {
+    FillFolderPane();
+    return;
+  }
+  AnimMenus::TForm::WndProc(m);
+  // Posted, so the window is shown and drawn before the shell is asked.
+  if (m.Msg == WM_SHOWWINDOW && m.WParam && !folderPanePosted_) {
+    folderPanePosted_ = true;
+    PostMessageA(Handle(), kFillFolderPaneMessage, 0, 0);
+  }
+}
+
+void TForm1::FillFolderPane() {
+  if (folderPaneFilled_ || !HandleAllocated()) return;
+  folderPaneFilled_ = true;
+  UpdateWindow(Handle());
   // The source list's file (image 0) and folder (image 1), as the shell
   // shows them.
   char windows[MAX_PATH];
@@ -127,7 +140,23 @@ void TForm1::LoadPictures() {
     SourceImages->AddIcon(info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION));
     if (info.hIcon) DestroyIcon(info.hIcon);
   }
+  if (SourceListView->HandleAllocated()) InvalidateRect(SourceListView->Handle(), nullptr, TRUE);
+  // A tree filled meanwhile (a test's or a user's folder) stays as it is.
+  if (SourceDirView->RootCount() > 0) return;
+  SourceDirView->ReadDrives();
+  SourceDirView->SetDirectory(treeFolder_);
+}
 
+TForm1::~TForm1() = default;
+
+TMenuItem* TForm1::MenuItem(UINT id) const {
+  for (TMenuItem* top : {File1, Navigate1, Help1})
+    for (int i = 0; i < top->Count(); ++i)
+      if (top->Items(i)->Tag == static_cast<int>(id)) return top->Items(i);
+  return nullptr;
+}
+
+void TForm1::LoadPictures() {
   // The side bar's icons, in the order of its buttons' image indexes.
   for (const char* name : {"SIDE_INFO", "SIDE_SOURCES", "SIDE_HELP", "SIDE_COMPRESS", "SIDE_SFX"})
     if (auto* icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, 32, 32, 0))) {

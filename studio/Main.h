@@ -144,10 +144,16 @@ public:
   void FormCloseQuery(TComponent*, bool& canClose);
   void FormResize(TComponent*);
 
+protected:
+  void WndProc(TMessage& m) override;
+
 private:
   // The side bar's icons, the toolbar's glyphs and the processing page's
   // animation, from the program's resources.
   void LoadPictures();
+  // The source list's two icons and the folder tree at the program's
+  // folder: the shell's answers, asked for once the window is drawn.
+  void FillFolderPane();
   void OpenAddress(const std::string& address);
   void HelpContents();
   TWinControl* TextControl(TStudioText which) const;
@@ -157,7 +163,9 @@ private:
   TStudioCommands commands_;
   std::string projectCaption_ = kUntitledCaption;
   std::string programFolder_;
+  std::string treeFolder_;  // where the tree starts: the program's folder when the window was made
   int rememberedPage_ = pgArchiveInfo;
+  bool folderPanePosted_ = false, folderPaneFilled_ = false;
 };
 
 // The folder of the running program, with a trailing backslash.

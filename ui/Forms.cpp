@@ -183,6 +183,8 @@ void TForm::CreateWnd() {
 void TForm::HandleCreated() {
   ApplyIcon();
   if (menu_) ::SetMenu(HandleIfAllocated(), menu_->Handle());
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* user = dynamic_cast<IFormWindowUser*>(Components(i))) user->FormWindowCreated();
 }
 
 void TForm::SetMenu(TMainMenu* menu) {

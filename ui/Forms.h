@@ -56,6 +56,16 @@ using TCloseQueryEvent = TEvent<bool&>;
 class TButton;
 class TMainMenu;
 
+// A component that works on its form's window (subclasses it, say): the
+// form tells it each time it has made one.
+class IFormWindowUser {
+public:
+  virtual void FormWindowCreated() = 0;
+
+protected:
+  ~IFormWindowUser() = default;
+};
+
 class TForm : public TWinControl {
 public:
   explicit TForm(TComponent* owner);

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Robot.h"
+#include "StatusUnit.h"
 #include "FakeDrives.h"
 #include "TestPaths.h"
 
@@ -115,6 +116,7 @@ protected:
     form->SetProgramFolder(dir.Path() + "\\");
     form->SetBuildWindow(&build);
     form->Show();
+    Application().ProcessMessages();  // the folder pane fills once the window is up
   }
   ~StudioMain() override { delete form; }
 
@@ -129,6 +131,50 @@ protected:
   TFakeBuild build;
   TForm1* form = nullptr;
 };
+
+// The window comes up before the shell is asked for the folder pane; the
+// first messages it handles fill the tree at the program's folder and give
+// the source list its icons.
+TEST(StudioStart, FolderPaneFillsOnceTheWindowIsUp) {
+  TRobot robot;
+  TForm1 form(nullptr);
+  form.Show();
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  EXPECT_EQ(form.SourceDirView->RootCount(), 0);
+  EXPECT_EQ(form.SourceImages->Count(), 0);
+  Application().ProcessMessages();
+  std::string program = ProgramFolderPath();
+  EXPECT_EQ(_stricmp(form.SourceDirView->Directory().c_str(), program.c_str()), 0)
+      << TreeState(*form.SourceDirView, robot);
+  EXPECT_EQ(form.SourceImages->Count(), 2);
+  EXPECT_EQ(_stricmp((form.SourceFileView->Directory() + "\\").c_str(), program.c_str()), 0);
+  // Shown again, it keeps the folder the user went to.
+  std::string parent = program.substr(0, program.rfind('\\', program.size() - 2) + 1);
+  form.SourceDirView->SetDirectory(parent);
+  form.Hide();
+  form.Show();
+  Application().ProcessMessages();
+  EXPECT_EQ(_stricmp(form.SourceDirView->Directory().c_str(), parent.c_str()), 0);
+  EXPECT_EQ(form.SourceImages->Count(), 2);
+}
+
+// The start-up forms are objects at once; each makes its windows when it
+// is first shown.
+TEST(StudioStart, FormsMakeTheirWindowsWhenFirstShown) {
+  TRobot robot;
+  TForm1 main(nullptr);
+  TProgressForm progress(nullptr);
+  TForm2 about(nullptr);
+  TForm3 contact(nullptr);
+  TForm* const forms[] = {&main, &progress, &about, &contact};
+  for (TForm* f : forms) EXPECT_FALSE(f->HandleAllocated()) << f->Name();
+  for (TForm* f : forms) {
+    f->Show();
+    ASSERT_TRUE(f->HandleAllocated()) << f->Name();
+    EXPECT_NE(GetPropA(f->Handle(), "TZGradientCaption"), nullptr) << f->Name();
+    f->Hide();
+  }
+}
 
 TEST_F(StudioMain, StartsAsANewProject) {
   EXPECT_EQ(form->ProjectCaption(), "My Project");
@@ -175,6 +221,7 @@ TEST_F(StudioMain, CommandLineProjectOpensAsMyProjectAndClosingAsksToSave) {
   form = new TForm1(nullptr);
   form->OpenCommandLineProject(path);
   form->Show();
+  Application().ProcessMessages();
   EXPECT_EQ(form->e1->Text(), "From the command line");
   EXPECT_TRUE(form->r4->Checked());
   EXPECT_TRUE(form->SideSelfExtraction->Visible());  // the kind handler ran
@@ -688,6 +735,7 @@ struct TStudioWithBuild {
     progress.ProgramFolder = programFolder;
     form.SetBuildWindow(&window);
     form.Show();
+    Application().ProcessMessages();
   }
   TForm1 form{nullptr};
   TProgressForm progress{nullptr};

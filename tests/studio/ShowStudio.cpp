@@ -27,6 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (kind >= 1 && kind <= 4) kinds[kind - 1]->SetChecked(true);
     if (tab >= 0) form->TabSet1->SelectTab(tab);
     form->Show();
+    app.ProcessMessages();  // the folder pane fills once the window is up
     // The tree near the top, where its names fit beside each other.
     if (page == pgSourceFiles) {
       char windows[MAX_PATH];

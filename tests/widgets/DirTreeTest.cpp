@@ -131,6 +131,41 @@ TEST_F(DirTreeTest, DrivesAreProbedOrGivenAPlaceholderByTheirKind) {
   }
 }
 
+// Without ReadOnStart, neither the tree's window nor its loading asks the
+// shell anything (its image list costs a start-up dearly); the icons come
+// with the first drives read.
+TEST_F(DirTreeTest, WithoutReadOnStartTheShellWaitsForTheFirstRead) {
+  struct TCountingDrives : TFakeDrives {
+    int Asked = 0;
+    int SmallIcon(const std::string& path, bool open) override {
+      ++Asked;
+      return TFakeDrives::SmallIcon(path, open);
+    }
+    void NameAndSmallIcon(const std::string& path, std::string& name, int& icon) override {
+      ++Asked;
+      TFakeDrives::NameAndSmallIcon(path, name, icon);
+    }
+    HIMAGELIST SystemImages(bool large) override {
+      ++Asked;
+      return TFakeDrives::SystemImages(large);
+    }
+  } counting;
+  counting.Drives = drives_.Drives;
+  SetShellInfo(&counting);
+  TDirTree* tree = MakeTree([](TDirTree& t) { t.SetReadOnStart(false); });
+  EXPECT_EQ(tree->RootCount(), 0);
+  EXPECT_EQ(counting.Asked, 0);
+  EXPECT_EQ(TreeView_GetImageList(tree->Handle(), TVSIL_NORMAL), nullptr);
+  tree->ReadDrives();
+  tree->SetDirectory(root_);
+  EXPECT_EQ(tree->Directory(), root_);
+  EXPECT_GT(counting.Asked, 0);
+  EXPECT_NE(TreeView_GetImageList(tree->Handle(), TVSIL_NORMAL), nullptr);
+  delete form_;
+  form_ = nullptr;
+  SetShellInfo(&drives_);
+}
+
 TEST_F(DirTreeTest, FoldersAreReadOnceWhenFirstOpenedAndProbedOnce) {
   TDirTree* tree = MakeTree([&](TDirTree& t) { CountFinds(t); });
   tree->SetDirectory(temp_.Path());

@@ -685,20 +685,53 @@ TEST(Inactivity, NewBarWaitsForTheFirstRefresh) {
   EXPECT_TRUE(IsWindowVisible(bar->Handle()));
 }
 
+// The activation hook lives while tool windows do; the window-procedure
+// hook only while one floats.
 TEST(Inactivity, HooksLiveWhileToolWindowsDo) {
   EXPECT_FALSE(FormWatchHookInstalled());
   {
     TDockForm f;
     EXPECT_FALSE(MainWindowHookInstalled());
-    TToolbar* a = f.Bar(nullptr, 1);
-    f.Bar(f.top, 1);
-    EXPECT_TRUE(FormWatchHookInstalled());
+    TToolbar* docked = f.Bar(f.top, 1);
+    EXPECT_FALSE(FormWatchHookInstalled());
     EXPECT_TRUE(MainWindowHookInstalled());
+    TToolbar* a = f.Bar(nullptr, 1);
+    TToolbar* b = f.Bar(nullptr, 1);
+    EXPECT_TRUE(FormWatchHookInstalled());
     delete a;
+    EXPECT_TRUE(FormWatchHookInstalled());
+    b->SetDockedTo(f.top);
+    EXPECT_FALSE(FormWatchHookInstalled());
+    docked->SetDockedTo(nullptr);
+    EXPECT_TRUE(FormWatchHookInstalled());
+    docked->SetDockedTo(f.top);
+    EXPECT_FALSE(FormWatchHookInstalled());
+    EXPECT_TRUE(MainWindowHookInstalled());
+    f.Bar(nullptr, 1);
     EXPECT_TRUE(FormWatchHookInstalled());
   }
   EXPECT_FALSE(FormWatchHookInstalled());
   EXPECT_FALSE(MainWindowHookInstalled());
+}
+
+// A bar that starts floating after the focus moved still gives it back.
+TEST(Inactivity, BarFloatedLaterGivesTheFocusBack) {
+  TDockForm f;
+  auto* first = new TEdit(f.form.get());
+  first->SetParent(f.form.get());
+  first->SetBounds(100, 100, 80, 20);
+  first->SetTabStop(true);
+  auto* second = new TEdit(f.form.get());
+  second->SetParent(f.form.get());
+  second->SetBounds(100, 130, 80, 20);
+  second->SetTabStop(true);
+  TToolbar* bar = f.Bar(f.top, 2);
+  SetFocus(second->Handle());
+  bar->SetDockedTo(nullptr);
+  Pump();
+  ASSERT_FALSE(bar->Docked());
+  SendMessageA(bar->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(f.form->ActiveControl(), second);
 }
 
 TEST(Inactivity, DeactivatedBarGivesTheFocusBack) {

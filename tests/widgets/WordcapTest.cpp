@@ -347,4 +347,18 @@ end)");
   EXPECT_EQ(form.bar->CompanyText().Font().Size(), 12);
   EXPECT_TRUE(form.bar->AppNameText().Font().Style().Has(TFontStyle::fsBold));
   EXPECT_EQ(form.bar->AppNameText().Font().Name(), form.bar->SystemCaptionFont().Name());
+
+  // The described form makes its window when it is first needed, and the
+  // bar hooks that window as it is made.
+  EXPECT_FALSE(form.HandleAllocated());
+  form.Show();
+  ASSERT_TRUE(form.HandleAllocated());
+  EXPECT_EQ(GetPropA(form.Handle(), "TZGradientCaption"), form.bar);
+  EXPECT_EQ(form.bar->Layout().Buttons.size(), 1u);
+  // Made again (a style change), the window is hooked as it is made.
+  form.SetBorderStyle(TFormBorderStyle::bsSingle);
+  EXPECT_EQ(GetPropA(form.Handle(), "TZGradientCaption"), form.bar);
+  Application().ProcessMessages();
+  EXPECT_EQ(GetPropA(form.Handle(), "TZGradientCaption"), form.bar);
+  form.Hide();
 }

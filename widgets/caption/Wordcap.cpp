@@ -131,9 +131,13 @@ std::string TCaptionText::GetCaption() const {
 TGradientCaption::TGradientCaption(TComponent* owner) : TComponent(owner) {
   form_ = dynamic_cast<TForm*>(owner);
   if (!form_) throw EInvalidOperation("A TGradientCaption must be owned by a form");
-  wnd_ = form_->Handle();
   // Two bars on one window would call each other without end.
-  if (GetPropA(wnd_, kCaptionProp)) throw EInvalidOperation("A form can carry only one TGradientCaption");
+  for (int i = 0; i < form_->ComponentCount(); ++i)
+    if (form_->Components(i) != this && dynamic_cast<TGradientCaption*>(form_->Components(i)))
+      throw EInvalidOperation("A form can carry only one TGradientCaption");
+  // A described form makes its window when it is first needed (a hidden
+  // form when it is first shown); the bar hooks it then.
+  if (!form_->Loading()) wnd_ = form_->Handle();
   active_ = true;
   ReadSystemFont();
   company_ = std::make_unique<TCompanyText>(this);
@@ -207,6 +211,12 @@ void TGradientCaption::Loaded() {
     Unhook();
     Hook();
   }
+}
+
+void TGradientCaption::FormWindowCreated() {
+  // Not before the constructor has made the parts (it hooks then itself).
+  if (hooked_ || !company_) return;
+  Hook();
 }
 
 bool TGradientCaption::AppHook(TMessage& m) {

@@ -85,7 +85,7 @@ public:
 
 using TOnDrawCaption = TEvent<TCanvas&, RECT&>;
 
-class TGradientCaption : public TComponent {
+class TGradientCaption : public TComponent, public IFormWindowUser {
 public:
   explicit TGradientCaption(TComponent* owner);
   ~TGradientCaption() override;
@@ -133,6 +133,7 @@ public:
 
 protected:
   void Loaded() override;
+  void FormWindowCreated() override;
 
 private:
   static LRESULT CALLBACK HookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -22,6 +22,7 @@ struct TWatchState {
   std::vector<TWatchedForm> Watched;
   std::vector<THookedForm> Hooked;
   std::vector<TCustomToolWindow*> Fresh;
+  std::vector<TCustomToolWindow*> Floating;
   HHOOK ThreadHook = nullptr;
   int MainHook = 0;
 };
@@ -38,6 +39,16 @@ TWatchedForm* Find(TForm* form) {
   return nullptr;
 }
 
+// The control window of the form that holds `focus`, or null.
+HWND FocusWithin(TForm* form, HWND formWnd, HWND focus) {
+  if (!focus || !IsChild(formWnd, focus)) return nullptr;
+  for (HWND w = focus; w; w = GetParent(w)) {
+    if (TWinControl* c = TWinControl::FromHandle(w))
+      return c != form && c->HandleAllocated() && c->ParentForm() == form ? w : nullptr;
+  }
+  return nullptr;
+}
+
 void Watch(TForm* form, const CWPSTRUCT& m) {
   TWatchedForm* rec = Find(form);
   HWND formWnd = form->HandleIfAllocated();
@@ -47,14 +58,7 @@ void Watch(TForm* form, const CWPSTRUCT& m) {
       if (m.hwnd == rec->LastFocus) rec->LastFocus = nullptr;
       break;
     case WM_SETFOCUS:
-      if (!IsChild(formWnd, m.hwnd)) break;
-      rec->LastFocus = nullptr;
-      for (HWND w = m.hwnd; w; w = GetParent(w)) {
-        if (TWinControl* c = TWinControl::FromHandle(w)) {
-          if (c != form && c->HandleAllocated() && c->ParentForm() == form) rec->LastFocus = w;
-          break;
-        }
-      }
+      if (IsChild(formWnd, m.hwnd)) rec->LastFocus = FocusWithin(form, formWnd, m.hwnd);
       break;
     case WM_WINDOWPOSCHANGED:
       if (m.hwnd == formWnd) RefreshFloatingWindows(form, Application().Active());
@@ -112,7 +116,6 @@ void WatchForm(int kind, TForm* form, bool hookMain) {
       if (st.Hooked.size() == 1) st.MainHook = Application().HookMainWindow(MainWindowHook);
     }
   }
-  if (st.Watched.size() == 1) st.ThreadHook = SetWindowsHookExA(WH_CALLWNDPROC, FormWatchHook, nullptr, GetCurrentThreadId());
 }
 
 void UnwatchForm(int kind, TForm* form) {
@@ -132,10 +135,27 @@ void UnwatchForm(int kind, TForm* form) {
       }
     }
   }
-  if (st.Watched.empty() && st.ThreadHook) {
-    UnhookWindowsHookEx(st.ThreadHook);
-    st.ThreadHook = nullptr;
+}
+
+void SetFloating(TCustomToolWindow* bar, bool floating) {
+  auto& st = State();
+  auto it = std::find(st.Floating.begin(), st.Floating.end(), bar);
+  if (floating == (it != st.Floating.end())) return;
+  if (!floating) {
+    st.Floating.erase(it);
+    if (st.Floating.empty() && st.ThreadHook) {
+      UnhookWindowsHookEx(st.ThreadHook);
+      st.ThreadHook = nullptr;
+    }
+    return;
   }
+  st.Floating.push_back(bar);
+  if (st.ThreadHook) return;
+  st.ThreadHook = SetWindowsHookExA(WH_CALLWNDPROC, FormWatchHook, nullptr, GetCurrentThreadId());
+  // What had the focus before the hook could see it.
+  HWND focus = GetFocus();
+  for (auto& w : st.Watched)
+    if (HWND formWnd = w.Form->HandleIfAllocated()) w.LastFocus = FocusWithin(w.Form, formWnd, focus);
 }
 
 void AddNewToolWindow(TCustomToolWindow* bar) { State().Fresh.push_back(bar); }

@@ -82,6 +82,7 @@ TCustomToolWindow::TCustomToolWindow(TComponent* owner, TToolWindowParams params
 TCustomToolWindow::~TCustomToolWindow() {
   destroying_ = true;
   RemoveNewToolWindow(this);
+  SetFloating(this, false);
   UnwatchForm(0, topForm_);
   if (Parent()) SetParent(nullptr);
   if (TFloatParent* f = floatParent_) {
@@ -129,8 +130,10 @@ void TCustomToolWindow::SetParent(TWinControl* parent) {
   } catch (...) {
     dockedTo_ = dynamic_cast<TDock*>(Parent());
     docked_ = dockedTo_ != nullptr;
+    SetFloating(this, Parent() && !docked_);
     throw;
   }
+  SetFloating(this, Parent() && !docked_);
   if (dockedTo_) dockedTo_->UpdateBarList(true, this, Visible() || moveHideCount_ > 0);
   if (!quiet && OnRecreated) OnRecreated(this);
 }

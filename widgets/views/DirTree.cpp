@@ -33,11 +33,7 @@ private:
 }  // namespace
 
 TDirTree::TDirTree(TComponent* owner) : TTreeView(owner) {
-  IShellInfo& shell = ShellInfo();
-  SetImages(shell.SystemImages(false));
-  windowsDir_ = WithBackslash(shell.WindowsDirectory());
-  windowsClosedIcon_ = shell.SmallIcon(windowsDir_, false);
-  windowsOpenIcon_ = shell.SmallIcon(windowsDir_, true);
+  windowsDir_ = WithBackslash(ShellInfo().WindowsDirectory());
   for (int i = 0; i < 26; ++i) remembered_[static_cast<size_t>(i)] = std::string(1, static_cast<char>('A' + i)) + ":\\";
   std::string current = CurrentDirectory();
   if (int d = DriveIndex(current); d >= 0 && current.size() > 1 && current[1] == ':')
@@ -148,6 +144,18 @@ void TDirTree::EnumDirs(const std::string& path, const std::function<bool(const 
   if (rec.FindHandle != INVALID_HANDLE_VALUE && rec.FindHandle) FindClose(rec.FindHandle);
 }
 
+// The shell's first icon answer builds its image list, which costs a
+// start-up a good part of a second under Wine: it is asked for when the
+// first folder goes in, not when the tree is made.
+void TDirTree::UseShellIcons() {
+  if (shellIcons_) return;
+  shellIcons_ = true;
+  IShellInfo& shell = ShellInfo();
+  SetImages(shell.SystemImages(false));
+  windowsClosedIcon_ = shell.SmallIcon(windowsDir_, false);
+  windowsOpenIcon_ = shell.SmallIcon(windowsDir_, true);
+}
+
 void TDirTree::SetIcons(TTreeNode* node, const std::string& path, int icon) {
   IShellInfo& shell = ShellInfo();
   node->SetImageIndex(icon);
@@ -157,6 +165,7 @@ void TDirTree::SetIcons(TTreeNode* node, const std::string& path, int icon) {
 }
 
 TTreeNode* TDirTree::AddDirNode(TTreeNode* parent, const std::string& path, const std::string& name) {
+  UseShellIcons();
   std::string text;
   int icon = -1;
   ShellInfo().NameAndSmallIcon(path, text, icon);
@@ -327,6 +336,8 @@ void TDirTree::CreateWnd() {
 
 void TDirTree::Loaded() {
   TTreeView::Loaded();
+  // Without ReadOnStart, the owner reads the drives when it wants them.
+  if (!readOnStart_) return;
   ReadDrives();
   SetDirectory(Directory());
 }

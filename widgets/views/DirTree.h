@@ -99,6 +99,7 @@ private:
   void HasSubDirs(TTreeNode* node);
   TTreeNode* AddDirNode(TTreeNode* parent, const std::string& path, const std::string& name);
   // `icon`: the path's small icon, already asked for.
+  void UseShellIcons();
   void SetIcons(TTreeNode* node, const std::string& path, int icon);
   bool IsNetworkDrive(const std::string& path);
 
@@ -108,6 +109,7 @@ private:
   std::map<const TTreeNode*, std::unique_ptr<TDirEntry>> entries_;
   std::string windowsDir_;
   int windowsClosedIcon_ = -1, windowsOpenIcon_ = -1;
+  bool shellIcons_ = false;
   // The last folder selected on each drive, A to Z.
   std::array<std::string, 26> remembered_;
   bool ready_ = false;

@@ -162,8 +162,6 @@ TDirComboItems DirComboItems(DWORD driveMask, const std::string& path) {
 // TFileListView
 
 TFileListView::TFileListView(TComponent* owner) : TListView(owner) {
-  IShellInfo& shell = ShellInfo();
-  SetSharedImages(shell.SystemImages(true), shell.SystemImages(false));
   SetHideSelection(false);
   SetReadOnly(true);
   SetShowColumnHeaders(true);
@@ -248,6 +246,13 @@ void TFileListView::FillList() {
 }
 
 void TFileListView::AddFileItem(const std::string& folder, const WIN32_FIND_DATAA& found) {
+  // The shell's image lists, asked for with the first entry: building them
+  // costs a start-up a good part of a second under Wine.
+  if (!shellImages_) {
+    shellImages_ = true;
+    IShellInfo& shell = ShellInfo();
+    SetSharedImages(shell.SystemImages(true), shell.SystemImages(false));
+  }
   std::string name = found.cFileName;
   std::string path = folder + name;
   int icon = -1;

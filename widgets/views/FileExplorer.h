@@ -92,6 +92,7 @@ private:
   TDirComboBox* combo_ = nullptr;
   int sortColumn_ = 1;
   bool reversed_ = true;
+  bool shellImages_ = false;
 };
 
 class TDirComboBox : public TComboBox {
