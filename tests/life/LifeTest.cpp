@@ -194,13 +194,15 @@ std::string ZipProject(const std::string& output, const std::vector<std::string>
   return text + "\x03" "FOLDERS\x03\r\nY\r\nY\r\nN\r\nN\r\nN\r\n9\r\n\r\n";
 }
 
-// A folder of `count` small files.
-std::string SourceFolder(const TTempDir& dir, int count) {
+// dir\Life.tpj: a zip of a folder of `count` small files into dir\Life.zip.
+std::string LifeProject(const TTempDir& dir, int count) {
   const std::string folder = dir / "sources";
   MakeDirs(folder);
   for (int i = 0; i < count; ++i)
     WriteFileBytes(folder + "\\file" + std::to_string(i) + ".txt", "line " + std::to_string(i) + "\r\n");
-  return folder;
+  const std::string project = dir / "Life.tpj";
+  WriteFileBytes(project, ZipProject(dir / "Life.zip", {folder}));
+  return project;
 }
 
 const char kStudioCaption[] = "tidy Zaderuzo Studio - My Project";
@@ -238,9 +240,7 @@ TEST(Life, StudioEndsAsAUserEndsIt) {
 
 TEST(Life, StudioWithAProjectBuildsAndEnds) {
   TTempDir dir;
-  const std::string sources = SourceFolder(dir, 50);
-  const std::string project = dir / "Life.tpj";
-  WriteFileBytes(project, ZipProject(dir / "Life.zip", {sources}));
+  const std::string project = LifeProject(dir, 50);
   // A project loaded from the command line counts as changed: closing
   // offers to save it, and No ends the program.
   auto closeWithoutSaving = [](TProgram& studio, HWND main) {
@@ -288,9 +288,7 @@ TEST(Life, WizardEndsAsAUserEndsIt) {
 
 TEST(Life, WizardBuildsThousandsOfFilesAndEnds) {
   TTempDir dir;
-  const std::string sources = SourceFolder(dir, 3000);
-  const std::string project = dir / "Life.tpj";
-  WriteFileBytes(project, ZipProject(dir / "Life.zip", {sources}));
+  const std::string project = LifeProject(dir, 3000);
   TProgram wizard("tidyPack.exe", "\"" + project + "\" /B", dir / "program");
   HWND main = wizard.WaitForCaption(kWizardCaption);
   ASSERT_NE(main, nullptr);

@@ -714,17 +714,20 @@ TEST(Inactivity, HooksLiveWhileToolWindowsDo) {
   EXPECT_FALSE(MainWindowHookInstalled());
 }
 
+// An edit of the form that takes the focus by Tab, at this height.
+TEdit* TabStopEdit(TDockForm& f, int top) {
+  auto* e = new TEdit(f.form.get());
+  e->SetParent(f.form.get());
+  e->SetBounds(100, top, 80, 20);
+  e->SetTabStop(true);
+  return e;
+}
+
 // A bar that starts floating after the focus moved still gives it back.
 TEST(Inactivity, BarFloatedLaterGivesTheFocusBack) {
   TDockForm f;
-  auto* first = new TEdit(f.form.get());
-  first->SetParent(f.form.get());
-  first->SetBounds(100, 100, 80, 20);
-  first->SetTabStop(true);
-  auto* second = new TEdit(f.form.get());
-  second->SetParent(f.form.get());
-  second->SetBounds(100, 130, 80, 20);
-  second->SetTabStop(true);
+  TabStopEdit(f, 100);
+  TEdit* second = TabStopEdit(f, 130);
   TToolbar* bar = f.Bar(f.top, 2);
   SetFocus(second->Handle());
   bar->SetDockedTo(nullptr);
@@ -736,14 +739,8 @@ TEST(Inactivity, BarFloatedLaterGivesTheFocusBack) {
 
 TEST(Inactivity, DeactivatedBarGivesTheFocusBack) {
   TDockForm f;
-  auto* first = new TEdit(f.form.get());
-  first->SetParent(f.form.get());
-  first->SetBounds(100, 100, 80, 20);
-  first->SetTabStop(true);
-  auto* second = new TEdit(f.form.get());
-  second->SetParent(f.form.get());
-  second->SetBounds(100, 130, 80, 20);
-  second->SetTabStop(true);
+  TEdit* first = TabStopEdit(f, 100);
+  TEdit* second = TabStopEdit(f, 130);
   TToolbar* bar = f.Bar(nullptr, 2);
   // Nothing focused yet: the first tab stop.
   SendMessageA(bar->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
