@@ -428,8 +428,8 @@ bool IsGoing(const TComponent* c) {
 TApplication::~TApplication() { Shutdown(); }
 
 void TApplication::Shutdown() {
-  if (ending_) return;
-  ending_ = programEnding = true;
+  if (programEnding) return;
+  programEnding = true;
   // The forms first, while the application window still exists.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   mainForm_ = nullptr;

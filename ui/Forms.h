@@ -201,7 +201,6 @@ public:
   // what was left to FreeAtProgramEnd (newest first). Each program calls it
   // before it returns; the destructor does it for one that did not.
   void Shutdown();
-  bool Ending() const { return ending_; }
   void FreeAtProgramEnd(std::function<void()> free) { atEnd_.push_back(std::move(free)); }
   void Terminate();
   bool Terminated() const { return terminated_; }
@@ -252,7 +251,7 @@ private:
   int hintHidePause_ = 2500;
   TIcon icon_;
   TForm* mainForm_ = nullptr;
-  bool terminated_ = false, active_ = false, ending_ = false;
+  bool terminated_ = false, active_ = false;
   std::vector<std::pair<int, TWindowHook>> hooks_;
   std::vector<std::function<void()>> atEnd_;
   int nextHook_ = 1;
