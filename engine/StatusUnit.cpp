@@ -195,14 +195,22 @@ bool TControlsBuildView::FrameDue() const {
   return GetTickCount() - lastFrame_ >= std::max(kFrameMs, 19 * frameCost_);
 }
 
+// A tree that draws again while shown lays out and draws its scroll bars
+// there and then, at every step; hidden, it only lays out. So the held log
+// is let go with the tree hidden for that moment, without a redraw, and is
+// drawn once after. A tree with the focus keeps it: it is let go as it is.
 void TControlsBuildView::ShowHeld() {
-  if (HWND h = tree_->HandleIfAllocated(); h && logHeld_) {
-    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(h, nullptr, TRUE);
-  }
+  HWND h = tree_->HandleIfAllocated();
+  const bool held = h && logHeld_;
+  const bool hide = held && IsWindowVisible(h) && GetFocus() != h;
+  constexpr UINT kQuiet = SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+  if (hide) SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | kQuiet);
+  if (held) SendMessageA(h, WM_SETREDRAW, TRUE, 0);
   logHeld_ = false;
   if (newestLine_) tree_->SetTopItem(newestLine_);
   newestLine_ = nullptr;
+  if (hide) SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | kQuiet);
+  if (held) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
   if (progressHeld_) {
     progress_->SetRange(model_.Min(), model_.Max());
     progress_->SetPosition(model_.Position());
@@ -277,8 +285,10 @@ bool TProgressForm::Proceed() {
   if (!ProgramFolder.empty()) steps_->ProgramFolder = ProgramFolder;
   bool leaveOpen = false;
   bool built = steps_->Proceed(leaveOpen);
-  view_->ShowHeld();
+  // A window that closes is hidden first: drawing what was held into a
+  // hidden window costs next to nothing.
   if (!leaveOpen) Close();
+  view_->ShowHeld();
   return built;
 }
 

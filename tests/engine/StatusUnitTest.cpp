@@ -714,3 +714,24 @@ TEST_F(BuildWindowTest, WindowEndsShowingTheNewestLineLabelsAndProgress) {
   EXPECT_TRUE(GetWindowLongA(bar, GWL_STYLE) & WS_VISIBLE);
   EXPECT_TRUE(GetWindowLongA(form->TreeView1->Handle(), GWL_STYLE) & WS_VISIBLE);
 }
+
+TEST_F(BuildWindowTest, TheLogIsLetGoShownAndKeepsTheFocus) {
+  // A Cabinet Archive that cannot be written shows its box and leaves the
+  // window open: the log is let go in a shown window, with the focus in it
+  // or elsewhere.
+  for (bool inLog : {false, true}) {
+    SCOPED_TRACE(inLog ? "focus in the log" : "focus elsewhere");
+    robot.Boxes.clear();
+    form->Show();
+    HWND tree = form->TreeView1->Handle();
+    if (inLog) SetFocus(tree);
+    const HWND focus = GetFocus();
+    ASSERT_EQ(focus == tree, inLog);
+    EXPECT_FALSE(Build(akCabinetArchive, "NOSUCH\\log.cab"));
+    EXPECT_FALSE(robot.Boxes.empty());
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(IsWindowVisible(tree));
+    EXPECT_EQ(GetFocus(), focus);
+    EXPECT_TRUE(HasLine(form->TreeView1, "File \"" + src + "\\A.TXT\" in Package."));
+  }
+}

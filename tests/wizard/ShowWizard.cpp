@@ -11,6 +11,7 @@
 
 #include "About.h"
 #include "Core.h"
+#include "StatusUnit.h"
 
 namespace {
 void FillSample(TForm1& form, const std::string& folder) {
@@ -62,12 +63,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     form->SetButtonEnabled(TWizardButton::Back, page > 0);
     if (page == pgBuilding) {
       LockWizardButtons(*form, true);
-      TTreeNode* root = form->TreeView1->AddChild(nullptr, "Building Package...");
-      form->TreeView1->AddChild(root, "File '" + folder + "\\readme.txt' in package");
-      form->TreeView1->AddChild(root, "File '" + folder + "\\settings.ini' in package");
       form->ProgressBar2->SetPosition(60);
       form->Show();
-      root->Expand();
+      // The log as a build writes it: lines held, then let go at once.
+      TControlsBuildView view(form->TreeView1, form->ProgressBar2, form->Animate1, form->CancelLabel);
+      const TLogLine root = view.AddRootLine("Building Package...");
+      for (int i = 1; i <= 40; ++i)
+        view.AddStepLine(root, "File '" + folder + "\\docs\\chapter" + std::to_string(i) + ".txt' in package");
+      view.ShowHeld();
     }
     if (page == pgDone) {
       form->SetButtonVisible(TWizardButton::Next, false);
