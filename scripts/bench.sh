@@ -236,7 +236,7 @@ measure() {
   if wants load; then
     [ -n "$studio" ] || studio=$(best run $bin/StartTime.exe "$mainWindow" "$studioExe")
     load=()
-    for n in 10000 20000; do
+    for n in 100000 200000; do
       # A zip project, its file list in the file's order (last entry first).
       python3 - "$n" "$work/many$n.tpj" <<'PY'
 import sys
@@ -251,8 +251,8 @@ PY
       t=$(best run $bin/StartTime.exe "$mainWindow" "$studioExe" "$(win "$work/many$n.tpj")")
       load[$n]=$(awk -v a="$t" -v b="$studio" 'BEGIN { printf "%.2f", a - b }')
     done
-    r=$(ratio "${load[20000]}" "${load[10000]}")
-    row "Studio loading 10,000 / 20,000 sources" "${load[10000]} s / ${load[20000]} s" "start-up without a project" "$r (20,000 against 10,000)" "linear: about 2" "$(verdict "$r" 2.5)"
+    r=$(ratio "${load[200000]}" "${load[100000]}")
+    row "Studio loading 100,000 / 200,000 sources" "${load[100000]} s / ${load[200000]} s" "start-up without a project" "$r (200,000 against 100,000)" "linear: about 2" "$(verdict "$r" 2.5)"
   fi
 }
 
