@@ -198,11 +198,13 @@ bool TControlsBuildView::FrameDue() const {
 // A tree that draws again while shown lays out and draws its scroll bars
 // there and then, at every step; hidden, it only lays out. So the held log
 // is let go with the tree hidden for that moment, without a redraw, and is
-// drawn once after. A tree with the focus keeps it: it is let go as it is.
+// drawn once after. A tree with the focus in it (or in its label editor)
+// keeps it: it is let go as it is.
 void TControlsBuildView::ShowHeld() {
   HWND h = tree_->HandleIfAllocated();
   const bool held = h && logHeld_;
-  const bool hide = held && IsWindowVisible(h) && GetFocus() != h;
+  const HWND focus = GetFocus();
+  const bool hide = held && IsWindowVisible(h) && focus != h && !IsChild(h, focus);
   constexpr UINT kQuiet = SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
   if (hide) SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | kQuiet);
   if (held) SendMessageA(h, WM_SETREDRAW, TRUE, 0);
